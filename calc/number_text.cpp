@@ -1,0 +1,310 @@
+#include "calc/number_text.h"
+
+#include <array>
+#include <cstdint>
+#include <stdexcept>
+
+namespace ambrelix {
+namespace number_text_detail {
+
+// Exact bit patterns of the nearest extended values (checked against an
+// arbitrary-precision rounding of each power in the tests). 10^0..10^27 are
+// exact; from 10^28 on each is rounded to nearest.
+const Extended kPowersOfTenUnits[32] = {
+    0x8p-3L,  // 1e0
+    0xap+0L,  // 1e1
+    0xc.8p+3L,  // 1e2
+    0xf.ap+6L,  // 1e3
+    0x9.c4p+10L,  // 1e4
+    0xc.35p+13L,  // 1e5
+    0xf.424p+16L,  // 1e6
+    0x9.8968p+20L,  // 1e7
+    0xb.ebc2p+23L,  // 1e8
+    0xe.e6b28p+26L,  // 1e9
+    0x9.502f9p+30L,  // 1e10
+    0xb.a43b74p+33L,  // 1e11
+    0xe.8d4a51p+36L,  // 1e12
+    0x9.184e72ap+40L,  // 1e13
+    0xb.5e620f48p+43L,  // 1e14
+    0xe.35fa931ap+46L,  // 1e15
+    0x8.e1bc9bf04p+50L,  // 1e16
+    0xb.1a2bc2ec5p+53L,  // 1e17
+    0xd.e0b6b3a764p+56L,  // 1e18
+    0x8.ac7230489e8p+60L,  // 1e19
+    0xa.d78ebc5ac62p+63L,  // 1e20
+    0xd.8d726b7177a8p+66L,  // 1e21
+    0x8.78678326eac9p+70L,  // 1e22
+    0xa.968163f0a57b4p+73L,  // 1e23
+    0xd.3c21bcecceda1p+76L,  // 1e24
+    0x8.4595161401484ap+80L,  // 1e25
+    0xa.56fa5b99019a5c8p+83L,  // 1e26
+    0xc.ecb8f27f4200f3ap+86L,  // 1e27
+    0x8.13f3978f8940984p+90L,  // 1e28
+    0xa.18f07d736b90be5p+93L,  // 1e29
+    0xc.9f2c9cd04674edfp+96L,  // 1e30
+    0xf.c6f7c4045812296p+99L,  // 1e31
+};
+
+const Extended kPowersOfTenThirtySeconds[16] = {
+    1.0L,
+    0x9.dc5ada82b70b59ep+103L,  // 1e32
+    0xc.2781f49ffcfa6d5p+209L,  // 1e64
+    0xe.fb3ab16c59b14a3p+315L,  // 1e96
+    0x9.3ba47c980e98cep+422L,  // 1e128
+    0xb.616a12b7fe617aap+528L,  // 1e160
+    0xe.070f78d3927556bp+634L,  // 1e192
+    0x8.a5296ffe33cc93p+741L,  // 1e224
+    0xa.a7eebfb9df9de8ep+847L,  // 1e256
+    0xd.226fc195c6a2f8cp+953L,  // 1e288
+    0x8.1842f29f2cce376p+1060L,  // 1e320
+    0x9.fa42700db900ad2p+1166L,  // 1e352
+    0xc.4c5e310aef8aa17p+1272L,  // 1e384
+    0xf.28a9c07e9b09c59p+1378L,  // 1e416
+    0x9.57a4ae1ebf7f3d4p+1485L,  // 1e448
+    0xb.83ed8dc0795a262p+1591L,  // 1e480
+};
+
+const Extended kPowersOfTenFiveTwelfths[10] = {
+    1.0L,
+    0xe.319a0aea60e91c7p+1697L,  // 1e512
+    0xc.976758681750c17p+3398L,  // 1e1024
+    0xb.2b8353b3993a7e4p+5099L,  // 1e1536
+    0x9.e8b3b5dc53d5de5p+6800L,  // 1e2048
+    0x8.ca554c020a1f0a6p+8501L,  // 1e2560
+    0xf.9895d25d88b5a8bp+10201L,  // 1e3072
+    0xd.d5dc8a2bf27f3f8p+11902L,  // 1e3584
+    0xc.46052028a20979bp+13603L,  // 1e4096
+    0xa.e3511626ed559fp+15304L,  // 1e4608
+};
+
+}  // namespace number_text_detail
+
+namespace {
+
+using namespace number_text_detail;
+
+constexpr std::int64_t kScaleLimit = 5120;
+
+// value × 10^e (or ÷ 10^-e) through the three tables, each step rounded.
+template <class OnFault>
+Extended ScaleByPowerOfTen(Extended value, std::int64_t e, OnFault&& fault) {
+  if (e <= -kScaleLimit) return std::copysign(Extended{0}, value);
+  if (e >= kScaleLimit) {
+    if (value == 0) return value;
+    fault(FaultKind::Overflow);
+    return std::copysign(std::numeric_limits<Extended>::infinity(), value);
+  }
+  const bool up = e > 0;
+  const auto m = static_cast<std::uint32_t>(up ? e : -e);
+  auto step = [&](Extended power) {
+    value = up ? ext::Mul(value, power, fault) : ext::Div(value, power, fault);
+  };
+  step(kPowersOfTenUnits[m % 32]);
+  if ((m / 32) % 16 != 0) step(kPowersOfTenThirtySeconds[(m / 32) % 16]);
+  if (m / 512 != 0) step(kPowersOfTenFiveTwelfths[m / 512]);
+  return value;
+}
+
+enum class ReadStatus { kOk, kMalformed, kOutOfRange };
+
+bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+
+// Runs inside an X87Scope; noipa keeps its arithmetic there.
+[[gnu::noipa]] ReadStatus ReadNumber(std::u16string_view t, char16_t decimal, Extended& out) {
+  const std::size_t n = t.size();
+  std::size_t i = 0;
+  while (i < n && t[i] == u' ') ++i;
+
+  bool negative = false;
+  if (i < n && (t[i] == u'+' || t[i] == u'-')) negative = t[i++] == u'-';
+
+  RecordFaults faults;
+  Extended value = 0;
+  bool mantissa = false;
+  std::int64_t decimals = 0;
+  while (i < n && IsDigit(t[i])) {
+    value = ext::Add(ext::Mul(value, Extended{10}, faults), Extended(t[i++] - u'0'), faults);
+    mantissa = true;
+  }
+  if (i < n && t[i] == decimal) {
+    ++i;
+    mantissa = true;
+    while (i < n && IsDigit(t[i])) {
+      value = ext::Add(ext::Mul(value, Extended{10}, faults), Extended(t[i++] - u'0'), faults);
+      ++decimals;
+    }
+  }
+  if (!mantissa) return ReadStatus::kMalformed;
+
+  std::int64_t exponent = 0;
+  if (i < n && (t[i] == u'E' || t[i] == u'e')) {
+    ++i;
+    bool negativeExponent = false;
+    if (i < n && (t[i] == u'+' || t[i] == u'-')) negativeExponent = t[i++] == u'-';
+    while (i < n && IsDigit(t[i]) && exponent < 500) exponent = exponent * 10 + (t[i++] - u'0');
+    if (i < n && IsDigit(t[i])) return ReadStatus::kMalformed;
+    if (negativeExponent) exponent = -exponent;
+  }
+
+  while (i < n && t[i] == u' ') ++i;
+  if (i != n) return ReadStatus::kMalformed;
+
+  value = ScaleByPowerOfTen(value, exponent - decimals, faults);
+  if (negative) value = -value;
+  if (faults.faulted) return ReadStatus::kOutOfRange;
+  out = value;
+  return ReadStatus::kOk;
+}
+
+// The value as 18 significant digits: |value| ≈ 0.d1…d18 × 10^exponent.
+struct SignificantDigits {
+  std::array<std::uint8_t, 18> d{};
+  int count = 0;  // significant digits kept; 0 means the value is zero
+  int exponent = 0;
+};
+
+constexpr Extended kTenToEighteen = 1e18L;
+
+[[gnu::noipa]] SignificantDigits EighteenDigits(Extended magnitude) {
+  SignificantDigits s;
+  if (magnitude == 0 || std::fpclassify(magnitude) == FP_SUBNORMAL) return s;
+
+  // 19728 / 2^16 is log10(2) a little short, so for large values the
+  // estimate is at most one low; the scaled integer then reaches 10^18 and
+  // is cut back by one digit.
+  const int b = std::ilogb(magnitude);
+  int e = ((b * 19728) >> 16) + 1;
+  Extended integer = ext::RoundToInteger(ScaleByPowerOfTen(magnitude, 18 - e, RaiseFaults{}));
+  if (integer >= kTenToEighteen) {
+    integer = ext::RoundToInteger(ext::Div(integer, Extended{10}, RaiseFaults{}));
+    ++e;
+  }
+  auto u = static_cast<std::uint64_t>(integer);
+  for (int k = 17; k >= 0; --k, u /= 10) s.d[k] = static_cast<std::uint8_t>(u % 10);
+  s.count = 18;
+  s.exponent = e;
+  // Below about 2^-680 the estimate can be one high instead, which leaves a
+  // leading zero; shifting it out keeps the value and the rounding position.
+  while (s.count > 0 && s.d[0] == 0) {
+    for (int k = 0; k + 1 < 18; ++k) s.d[k] = s.d[k + 1];
+    s.d[17] = 0;
+    --s.exponent;
+    --s.count;
+  }
+  return s;
+}
+
+// Rounds to `decimals` decimals, halves away from zero, and drops trailing zeros.
+void RoundAtDecimals(SignificantDigits& s, int decimals) {
+  if (s.count == 0) return;
+  const int kept = s.exponent + decimals;
+  if (kept < 0) {
+    s.count = 0;
+    return;
+  }
+  if (kept < s.count) {
+    const bool up = s.d[kept] >= 5;
+    s.count = kept;
+    if (up) {
+      int k = kept - 1;
+      while (k >= 0 && s.d[k] == 9) s.d[k--] = 0;
+      if (k >= 0) {
+        ++s.d[k];
+      } else {
+        s.d[0] = 1;
+        s.count = 1;
+        ++s.exponent;
+      }
+    }
+  }
+  while (s.count > 0 && s.d[s.count - 1] == 0) --s.count;
+}
+
+class TextBuilder {
+ public:
+  void Put(char16_t c) { buffer_[size_++] = c; }
+  void Digit(int d) { Put(static_cast<char16_t>(u'0' + d)); }
+  std::u16string Take() const { return std::u16string(buffer_.data(), size_); }
+
+ private:
+  std::array<char16_t, 64> buffer_{};
+  std::size_t size_ = 0;
+};
+
+}  // namespace
+
+Extended TextToNumber(std::u16string_view text, NumberSeparators separators) {
+  X87Scope fpu;
+  Extended value;
+  if (ReadNumber(text, separators.decimal, value) != ReadStatus::kOk) throw ConversionError(text);
+  return value;
+}
+
+Extended TextToNumber(std::u16string_view text, const SeparatorProvider& separators) {
+  return TextToNumber(text, separators.Separators());
+}
+
+Extended TextToNumberLenient(std::u16string_view text, NumberSeparators separators) {
+  X87Scope fpu;
+  Extended value = 0;
+  if (text.find(separators.thousand) == std::u16string_view::npos)
+    return ReadNumber(text, separators.decimal, value) == ReadStatus::kOk ? value : 0;
+
+  std::u16string stripped;
+  stripped.reserve(text.size());
+  for (char16_t c : text)
+    if (c != separators.thousand) stripped.push_back(c);
+  return ReadNumber(stripped, separators.decimal, value) == ReadStatus::kOk ? value : 0;
+}
+
+Extended TextToNumberLenient(std::u16string_view text, const SeparatorProvider& separators) {
+  return TextToNumberLenient(text, separators.Separators());
+}
+
+std::u16string NumberToFixedText(Extended value, int decimals, NumberSeparators separators) {
+  if (decimals < 0 || decimals > 18)
+    throw std::out_of_range("NumberToFixedText: decimals must be 0 to 18");
+  if (!std::isfinite(value)) throw ArithmeticFault(FaultKind::InvalidOperation);
+
+  X87Scope fpu;
+  SignificantDigits s = EighteenDigits(std::fabs(value));
+  RoundAtDecimals(s, decimals);
+
+  TextBuilder text;
+  if (s.count > 0 && std::signbit(value)) text.Put(u'-');
+
+  if (s.count > 0 && s.exponent > 18) {
+    text.Digit(s.d[0]);
+    if (s.count > 1) {
+      text.Put(separators.decimal);
+      for (int k = 1; k < s.count; ++k) text.Digit(s.d[k]);
+    }
+    text.Put(u'E');
+    std::array<std::uint8_t, 8> power{};
+    int width = 0;
+    for (int p = s.exponent - 1; p > 0 || width == 0; p /= 10) power[width++] = static_cast<std::uint8_t>(p % 10);
+    for (int pad = width; pad < decimals; ++pad) text.Put(u'0');
+    while (width > 0) text.Digit(power[--width]);
+    return text.Take();
+  }
+
+  // Digit k of 0.d1d2…: zero past either end.
+  const int e = s.count > 0 ? s.exponent : 0;
+  auto digitAt = [&](int k) { return k >= 0 && k < s.count ? s.d[k] : 0; };
+  if (e <= 0) {
+    text.Put(u'0');
+  } else {
+    for (int k = 0; k < e; ++k) text.Digit(digitAt(k));
+  }
+  if (decimals > 0) {
+    text.Put(separators.decimal);
+    for (int k = 0; k < decimals; ++k) text.Digit(digitAt(e + k));
+  }
+  return text.Take();
+}
+
+std::u16string NumberToFixedText(Extended value, int decimals, const SeparatorProvider& separators) {
+  return NumberToFixedText(value, decimals, separators.Separators());
+}
+
+}  // namespace ambrelix
