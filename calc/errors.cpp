@@ -22,8 +22,21 @@ std::u16string_view FaultMessage(FaultKind kind) noexcept {
 ArithmeticFault::ArithmeticFault(FaultKind kind)
     : CalcError(std::u16string(FaultMessage(kind))), kind_(kind) {}
 
-ConversionError::ConversionError(std::u16string_view text)
-    : CalcError(u"'" + std::u16string(text) + u"' is not a valid floating point value") {}
+namespace {
+
+std::u16string NotAValidNumber(std::u16string_view text) {
+  constexpr std::u16string_view kTail = u"' is not a valid floating point value";
+  std::u16string message;
+  message.reserve(text.size() + kTail.size() + 1);
+  message.push_back(u'\'');
+  message.append(text);
+  message.append(kTail);
+  return message;
+}
+
+}  // namespace
+
+ConversionError::ConversionError(std::u16string_view text) : CalcError(NotAValidNumber(text)) {}
 
 std::u16string ErrorBoxText(std::u16string_view message) {
   std::u16string text(message);
