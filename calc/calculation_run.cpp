@@ -57,34 +57,33 @@ CalculationOutcome RunCalculation(const CalculationRequest& request,
   outcome.results = r;
   outcome.gapWarning = r.gapWarning;
 
+  // Several targets show the same value; each value is formatted once.
+  auto two = [&](Extended value) { return NumberToFixedText(value, 2, s); };
+  const std::u16string G = two(r.G), h = two(r.h), O = two(r.O), I = two(r.I), A = two(r.A),
+                       P = two(in.P);
+
   auto& w = outcome.writes;
   w.reserve(18);
-  auto put = [&](Target target, Extended value, int decimals = 2) {
-    w.push_back({target, NumberToFixedText(value, decimals, s)});
-  };
-
-  if (!heightGiven) put(Target::edA, r.A);
-  put(Target::lbG, r.G);
-  put(Target::lbH, r.h);
-  put(Target::lbO, r.O);
-  put(Target::lbI, r.I);
-  put(Target::lbA2, r.A);
-  put(Target::lbG2, r.G);
-  put(Target::lbP2, in.P);
-  put(Target::lbID2, in.ID);
-  put(Target::lbOD2, in.OD);
-  put(Target::lbh2, r.h);
-  put(Target::lbI2, r.I);
-  put(Target::lbD2, in.D);
-  put(Target::lbO2, r.O);
-  if (heightGiven) put(Target::edN, r.n);
-  put(Target::edP, in.P);
+  if (!heightGiven) w.push_back({Target::edA, A});
+  w.push_back({Target::lbG, G});
+  w.push_back({Target::lbH, h});
+  w.push_back({Target::lbO, O});
+  w.push_back({Target::lbI, I});
+  w.push_back({Target::lbA2, A});
+  w.push_back({Target::lbG2, G});
+  w.push_back({Target::lbP2, P});
+  w.push_back({Target::lbID2, two(in.ID)});
+  w.push_back({Target::lbOD2, two(in.OD)});
+  w.push_back({Target::lbh2, h});
+  w.push_back({Target::lbI2, I});
+  w.push_back({Target::lbD2, two(in.D)});
+  w.push_back({Target::lbO2, O});
+  if (heightGiven) w.push_back({Target::edN, two(r.n)});
+  w.push_back({Target::edP, P});
 
   // The totals go last: writing a field that changes its text empties them.
-  put(Target::lbTotalLength, totals.metres, 3);
-  w.back().text += u'M';
-  put(Target::lbTotalVolume, totals.millilitres);
-  w.back().text += u"ml";
+  w.push_back({Target::lbTotalLength, NumberToFixedText(totals.metres, 3, s) + u'M'});
+  w.push_back({Target::lbTotalVolume, two(totals.millilitres) + u"ml"});
   return outcome;
 }
 

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <stdexcept>
 
 namespace ambrelix {
@@ -165,6 +166,25 @@ struct SignificantDigits {
 
 constexpr Extended kTenToEighteen = 1e18L;
 
+// The unbiased binary exponent of a normal extended value, from its sign and
+// exponent word (the x87 format has an explicit integer bit, so no
+// adjustment is needed).
+int BinaryExponent(Extended x) {
+  std::uint16_t signAndExponent;
+  std::memcpy(&signAndExponent, reinterpret_cast<const unsigned char*>(&x) + 8, 2);
+  return (signAndExponent & 0x7FFF) - 16383;
+}
+
+void PutNineDigits(std::uint32_t v, std::uint8_t* out) {
+  const std::uint32_t pairs[4] = {v / 1000000u % 100u, v / 10000u % 100u, v / 100u % 100u,
+                                  v % 100u};
+  out[0] = static_cast<std::uint8_t>(v / 100000000u);
+  for (int k = 0; k < 4; ++k) {
+    out[1 + 2 * k] = static_cast<std::uint8_t>(pairs[k] / 10);
+    out[2 + 2 * k] = static_cast<std::uint8_t>(pairs[k] % 10);
+  }
+}
+
 [[gnu::noipa]] SignificantDigits EighteenDigits(Extended magnitude) {
   SignificantDigits s;
   if (magnitude == 0 || std::fpclassify(magnitude) == FP_SUBNORMAL) return s;
@@ -172,15 +192,18 @@ constexpr Extended kTenToEighteen = 1e18L;
   // 19728 / 2^16 is log10(2) a little short, so for large values the
   // estimate is at most one low; the scaled integer then reaches 10^18 and
   // is cut back by one digit.
-  const int b = std::ilogb(magnitude);
+  const int b = BinaryExponent(magnitude);
   int e = ((b * 19728) >> 16) + 1;
   Extended integer = ext::RoundToInteger(ScaleByPowerOfTen(magnitude, 18 - e, RaiseFaults{}));
   if (integer >= kTenToEighteen) {
     integer = ext::RoundToInteger(ext::Div(integer, Extended{10}, RaiseFaults{}));
     ++e;
   }
-  auto u = static_cast<std::uint64_t>(integer);
-  for (int k = 17; k >= 0; --k, u /= 10) s.d[k] = static_cast<std::uint8_t>(u % 10);
+  // Two halves of nine digits, two digits at a time: the digits are on the
+  // path of every result the window shows.
+  const auto u = static_cast<std::uint64_t>(integer);
+  PutNineDigits(static_cast<std::uint32_t>(u / 1000000000u), s.d.data());
+  PutNineDigits(static_cast<std::uint32_t>(u % 1000000000u), s.d.data() + 9);
   s.count = 18;
   s.exponent = e;
   // Below about 2^-680 the estimate can be one high instead, which leaves a
@@ -227,7 +250,7 @@ class TextBuilder {
   std::u16string Take() const { return std::u16string(buffer_.data(), size_); }
 
  private:
-  std::array<char16_t, 64> buffer_{};
+  std::array<char16_t, 64> buffer_;
   std::size_t size_ = 0;
 };
 
