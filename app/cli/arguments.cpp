@@ -1,0 +1,181 @@
+#include "app/cli/arguments.h"
+
+#include <array>
+#include <string_view>
+
+#include "calc/unicode.h"
+
+namespace ambrelix::cli {
+
+const char kUsageSynopsis[] =
+    "usage: ambrelix-cli --mode height|turns|none --D T --P T (--A T | --n T) --OD T --ID T\n"
+    "                    [--t1 T] [--t2 T] [--tail1] [--tail2] [--decimal C] [--thousand C]\n"
+    "       ambrelix-cli --csv FILE|- [--decimal C] [--thousand C]\n"
+    "       ambrelix-cli --help\n";
+
+const char kHelpText[] =
+    "Ambrelix console companion: the geometry of a tube wound into a cylindrical helix.\n"
+    "\n"
+    "usage: ambrelix-cli --mode height|turns|none --D T --P T (--A T | --n T) --OD T --ID T\n"
+    "                    [--t1 T] [--t2 T] [--tail1] [--tail2] [--decimal C] [--thousand C]\n"
+    "       ambrelix-cli --csv FILE|- [--decimal C] [--thousand C]\n"
+    "\n"
+    "One calculation, as the calculator's Calculate button does it. Lengths in mm:\n"
+    "  --mode       height: the overall height A is given; turns: the number of turns n is\n"
+    "               given; none: nothing is read or written\n"
+    "  --D --P      helix diameter and pitch\n"
+    "  --A | --n    overall height (height mode) or number of turns (turns mode)\n"
+    "  --OD --ID    tube outside and inside diameters\n"
+    "  --t1 --t2    tail lengths (default 0); read even when their tail is not counted\n"
+    "  --tail1 --tail2  count the tail in the length and volume\n"
+    "  --decimal C  decimal separator, one character (default .)\n"
+    "  --thousand C thousand separator, one character (default ,)\n"
+    "Each T is read exactly as given. Prints one line per result written, in the\n"
+    "calculator's order: the control's name, a tab, the text; then gapWarning, a tab,\n"
+    "true or false.\n"
+    "\n"
+    "--csv FILE (or - for standard input): one calculation per row. The header names\n"
+    "the columns, in any order, from mode,D,P,A,n,OD,ID,t1,t2,tail1,tail2; mode is\n"
+    "height, turns or none; tail1 and tail2 are 1 or 0. A missing column reads as an\n"
+    "empty text (t1 and t2 as 0, the tails as 0). Each row is written back with\n"
+    "gap_mm,helix_height_mm,coil_od_mm,coil_id_mm,overall_height_mm,turns,length_m,\n"
+    "volume_ml,gap_warning,error appended; a row that does not calculate has its message\n"
+    "in error and the table goes on.\n"
+    "\n"
+    "Exit status: 0 done; 1 the calculation failed (the message is on standard error);\n"
+    "2 the command line or the CSV file is malformed; 3 reading, writing or memory failed.\n";
+
+namespace {
+
+enum Option : std::size_t {
+  kMode,
+  kD,
+  kP,
+  kA,
+  kN,
+  kOD,
+  kID,
+  kT1,
+  kT2,
+  kTail1,
+  kTail2,
+  kDecimal,
+  kThousand,
+  kCsv,
+  kHelp,
+  kOptionCount
+};
+
+struct KnownOption {
+  std::string_view name;
+  bool takesValue;
+};
+
+constexpr std::array<KnownOption, kOptionCount> kOptions = {{
+    {"--mode", true},
+    {"--D", true},
+    {"--P", true},
+    {"--A", true},
+    {"--n", true},
+    {"--OD", true},
+    {"--ID", true},
+    {"--t1", true},
+    {"--t2", true},
+    {"--tail1", false},
+    {"--tail2", false},
+    {"--decimal", true},
+    {"--thousand", true},
+    {"--csv", true},
+    {"--help", false},
+}};
+
+struct Given {
+  bool present = false;
+  std::string value;
+};
+
+std::string Name(Option o) { return std::string(kOptions[o].name); }
+
+// One character of the user's choice, which must fit the separators' single
+// UTF-16 unit.
+char16_t Separator(const std::string& text, Option o) {
+  const std::u16string wide = Utf8ToUtf16(text);
+  if (wide.size() != 1 || Utf16ToUtf8(wide) != text)
+    throw UsageError(Name(o) + " takes exactly one character, not '" + text + "'");
+  return wide[0];
+}
+
+}  // namespace
+
+Invocation ParseArguments(const std::vector<std::string>& args) {
+  std::array<Given, kOptionCount> given;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    std::size_t o = 0;
+    while (o < kOptionCount && kOptions[o].name != arg) ++o;
+    if (o == kOptionCount) {
+      if (arg.starts_with("-")) throw UsageError("unknown option '" + arg + "'");
+      throw UsageError("unexpected argument '" + arg + "'");
+    }
+    if (o == kHelp) return Invocation{};
+    if (given[o].present) throw UsageError(arg + " is given twice");
+    given[o].present = true;
+    if (kOptions[o].takesValue) {
+      if (i + 1 == args.size()) throw UsageError(arg + " needs a value");
+      given[o].value = args[++i];
+    }
+  }
+
+  Invocation invocation;
+  if (given[kDecimal].present)
+    invocation.separators.decimal = Separator(given[kDecimal].value, kDecimal);
+  if (given[kThousand].present)
+    invocation.separators.thousand = Separator(given[kThousand].value, kThousand);
+
+  if (given[kCsv].present) {
+    for (std::size_t o = kMode; o <= kTail2; ++o)
+      if (given[o].present)
+        throw UsageError("--csv takes the fields from the file, not from " +
+                         Name(static_cast<Option>(o)));
+    invocation.kind = Invocation::Kind::kTable;
+    invocation.tablePath = given[kCsv].value;
+    return invocation;
+  }
+
+  if (!given[kMode].present) throw UsageError("--mode or --csv is required");
+  SingleRun& run = invocation.run;
+  const std::string& mode = given[kMode].value;
+  if (mode == "height") {
+    run.mode = SolveMode::HeightGiven;
+  } else if (mode == "turns") {
+    run.mode = SolveMode::TurnsGiven;
+  } else if (mode != "none") {
+    throw UsageError("--mode is height, turns or none, not '" + mode + "'");
+  }
+
+  if (given[kA].present && given[kN].present) throw UsageError("--A and --n exclude each other");
+  if (run.mode == SolveMode::HeightGiven && given[kN].present)
+    throw UsageError("--n is for turns mode; height mode takes --A");
+  if (run.mode == SolveMode::TurnsGiven && given[kA].present)
+    throw UsageError("--A is for height mode; turns mode takes --n");
+  if (run.mode) {
+    const Option height = *run.mode == SolveMode::HeightGiven ? kA : kN;
+    for (const Option o : {kD, kP, height, kOD, kID})
+      if (!given[o].present) throw UsageError(Name(o) + " is required");
+  }
+
+  run.D = given[kD].value;
+  run.P = given[kP].value;
+  run.A = given[kA].value;
+  run.n = given[kN].value;
+  run.OD = given[kOD].value;
+  run.ID = given[kID].value;
+  if (given[kT1].present) run.t1 = given[kT1].value;
+  if (given[kT2].present) run.t2 = given[kT2].value;
+  run.tail1 = given[kTail1].present;
+  run.tail2 = given[kTail2].present;
+  invocation.kind = Invocation::Kind::kSingleRun;
+  return invocation;
+}
+
+}  // namespace ambrelix::cli

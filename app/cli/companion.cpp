@@ -1,0 +1,123 @@
+#include "app/cli/companion.h"
+
+#include <memory>
+#include <new>
+
+#include "app/cli/arguments.h"
+#include "app/cli/batch.h"
+#include "app/cli/byte_streams.h"
+#include "calc/calculation_run.h"
+#include "calc/errors.h"
+#include "calc/unicode.h"
+
+namespace ambrelix::cli {
+namespace {
+
+constexpr char kProgram[] = "ambrelix-cli: ";
+
+int RunSingle(const Invocation& invocation, ByteSink& out) {
+  const SingleRun& run = invocation.run;
+  const std::u16string D = Utf8ToUtf16(run.D), P = Utf8ToUtf16(run.P), A = Utf8ToUtf16(run.A),
+                       n = Utf8ToUtf16(run.n), OD = Utf8ToUtf16(run.OD), ID = Utf8ToUtf16(run.ID),
+                       t1 = Utf8ToUtf16(run.t1), t2 = Utf8ToUtf16(run.t2);
+  CalculationRequest request;
+  request.mode = run.mode;
+  request.D = D;
+  request.P = P;
+  request.A = A;
+  request.n = n;
+  request.OD = OD;
+  request.ID = ID;
+  request.t1 = t1;
+  request.t2 = t2;
+  request.withT1 = run.tail1;
+  request.withT2 = run.tail2;
+
+  CalculationOutcome outcome;
+  try {
+    outcome = RunCalculation(request, FixedSeparators(invocation.separators));
+  } catch (const CalcError& e) {
+    ReportProblem(Utf16ToUtf8(ErrorBoxText(e.message())));
+    return kExitCalculationFailed;
+  }
+
+  std::string text;
+  for (const Write& w : outcome.writes) {
+    text.append(TargetName(w.target));
+    text.push_back('\t');
+    text.append(Utf16ToUtf8(w.text));
+    text.push_back('\n');
+  }
+  text.append(outcome.gapWarning ? "gapWarning\ttrue\n" : "gapWarning\tfalse\n");
+  out.Write(text);
+  out.Flush();
+  return kExitDone;
+}
+
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+int RunTable(const Invocation& invocation, ByteSink& out) {
+  const bool standardInput = invocation.tablePath == "-";
+  std::unique_ptr<std::FILE, FileCloser> opened;
+  if (!standardInput) {
+    opened.reset(OpenForReading(invocation.tablePath));
+    if (!opened) {
+      ReportProblem(kProgram + ("cannot open '" + invocation.tablePath + "'"));
+      return kExitMalformed;
+    }
+  }
+  FileSource input(standardInput ? stdin : opened.get());
+  const std::optional<MalformedTable> malformed =
+      RunBatch(input, out, BatchOptions{invocation.separators, DefaultWorkerCount()});
+  out.Flush();
+  if (malformed) {
+    const std::string where = standardInput ? "standard input" : invocation.tablePath;
+    ReportProblem(kProgram + ("line " + std::to_string(malformed->line) + " of " + where + ": " +
+                              malformed->problem));
+    return kExitMalformed;
+  }
+  return kExitDone;
+}
+
+}  // namespace
+
+void ReportProblem(const std::string& line) noexcept {
+  std::fwrite(line.data(), 1, line.size(), stderr);
+  std::fputc('\n', stderr);
+  std::fflush(stderr);
+}
+
+int RunCompanion(const std::vector<std::string>& args) noexcept {
+  try {
+    FileSink out(stdout);
+    Invocation invocation;
+    try {
+      invocation = ParseArguments(args);
+    } catch (const UsageError& e) {
+      ReportProblem(kProgram + std::string(e.what()) + "\n" + kUsageSynopsis +
+                    "Try ambrelix-cli --help for more.");
+      return kExitMalformed;
+    }
+    switch (invocation.kind) {
+      case Invocation::Kind::kHelp:
+        out.Write(kHelpText);
+        out.Flush();
+        return kExitDone;
+      case Invocation::Kind::kSingleRun:
+        return RunSingle(invocation, out);
+      case Invocation::Kind::kTable:
+        return RunTable(invocation, out);
+    }
+  } catch (const std::bad_alloc&) {
+    ReportProblem(std::string(kProgram) + "out of memory");
+  } catch (const std::exception& e) {
+    ReportProblem(kProgram + std::string(e.what()));
+  } catch (...) {
+    ReportProblem(std::string(kProgram) + "unexpected failure");
+  }
+  return kExitSystemFailure;
+}
+
+}  // namespace ambrelix::cli

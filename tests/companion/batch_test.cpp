@@ -1,0 +1,83 @@
+// The table engine in-process: however the input arrives in pieces and
+// however many threads compute, the table written is the same.
+#include "app/cli/batch.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "app/cli/byte_streams.h"
+
+namespace ambrelix::cli {
+namespace {
+
+// Enough rows for several batches, with every kind of row and field: quoted
+// separators and line breaks, CRLF and LF, failing and empty runs.
+std::string MixedTable(int rows) {
+  std::string csv = "tail1,mode,D,P,A,n,OD,ID,t1\r\n";
+  for (int i = 0; i < rows; ++i) {
+    const std::string d = std::to_string(20 + i % 300);
+    switch (i % 6) {
+      case 0:
+        csv += "0,height," + d + ",4.2,101,,3.2,1.2,0\n";
+        break;
+      case 1:
+        csv += "1,turns," + d + ",4.25,,\"" + std::to_string(i % 50) + ".5\",3.2,1.2,120\r\n";
+        break;
+      case 2:
+        csv += "0,none,\"a,\"\"b\"\"\r\nc\",,,,,,\n";
+        break;
+      case 3:
+        csv += "0,height," + d + ",0,101,,3.2,1.2,0\n";  // division by zero
+        break;
+      case 4:
+        csv += "0,height,\" " + d + " \",4.2,101,,3.2,1.2,x\ry\n";  // a tail that does not read
+        break;
+      default:
+        csv += "\"1\",\"height\",\"" + d + "\",\"5\",\"90\",,\"3.2\",\"1.2\",\"7\"\n";
+        break;
+    }
+  }
+  return csv;
+}
+
+std::string Table(const std::string& csv, std::size_t chunk, unsigned workers) {
+  MemorySource input(csv, chunk);
+  StringSink output;
+  const auto malformed = RunBatch(input, output, BatchOptions{{}, workers});
+  EXPECT_FALSE(malformed) << malformed->line << ": " << malformed->problem;
+  return output.text;
+}
+
+TEST(RunBatch, PiecesAndThreadsDoNotChangeTheTable) {
+  const std::string csv = MixedTable(5000);
+  const std::string expected = Table(csv, csv.size(), 0);
+  // The header, the rows, and the line breaks quoted in every sixth row from the third.
+  EXPECT_EQ(std::count(expected.begin(), expected.end(), '\n'), 1 + 5000 + 833);
+  EXPECT_NE(expected.find("\n1,turns,21,4.25,,1.5,3.2,1.2,120,1.05,"), std::string::npos);
+
+  for (const std::size_t chunk : {std::size_t{1}, std::size_t{3}, std::size_t{4093}}) {
+    for (const unsigned workers : {0u, 1u, 3u}) {
+      EXPECT_TRUE(Table(csv, chunk, workers) == expected)
+          << chunk << " bytes, " << workers << " workers";
+    }
+  }
+}
+
+TEST(RunBatch, MalformedLineLateInALongTableKeepsEveryEarlierRow) {
+  std::string csv = MixedTable(3000);
+  const auto lines = std::count(csv.begin(), csv.end(), '\n');
+  csv += "0,height,80\n" + MixedTable(10);
+  for (const unsigned workers : {0u, 2u}) {
+    MemorySource input(csv, 1000);
+    StringSink output;
+    const auto malformed = RunBatch(input, output, BatchOptions{{}, workers});
+    ASSERT_TRUE(malformed);
+    EXPECT_EQ(malformed->line, static_cast<std::uint64_t>(lines + 1));
+    EXPECT_EQ(output.text, Table(MixedTable(3000), 100000, 0)) << workers << " workers";
+  }
+}
+
+}  // namespace
+}  // namespace ambrelix::cli
