@@ -1,0 +1,20 @@
+#include "ui/window_subclass.h"
+
+#include <system_error>
+
+namespace ambrelix::ui {
+
+WindowSubclass::WindowSubclass(HWND hwnd, SUBCLASSPROC proc, UINT_PTR id, DWORD_PTR data)
+    : hwnd_(hwnd), proc_(proc), id_(id) {
+  if (!SetWindowSubclass(hwnd, proc, id, data))
+    throw std::system_error(static_cast<int>(GetLastError()), std::system_category(),
+                            "SetWindowSubclass");
+}
+
+void WindowSubclass::Remove() noexcept {
+  if (!hwnd_) return;
+  RemoveWindowSubclass(hwnd_, proc_, id_);
+  hwnd_ = nullptr;
+}
+
+}  // namespace ambrelix::ui
