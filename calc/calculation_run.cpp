@@ -8,8 +8,9 @@ struct Totals {
   Extended millilitres;
 };
 
-[[gnu::noipa]] Totals DisplayTotalsSteps(const CoilResults& r) {
-  return {ext::Div(r.L, Extended{1000}, RaiseFaults{}), ext::Div(r.V, Extended{1000}, RaiseFaults{})};
+AMBRELIX_OUT_OF_LINE Totals DisplayTotalsSteps(const CoilResults& r) {
+  return {ext::Div(r.L, Extended{1000}, RaiseFaults{}),
+          ext::Div(r.V, Extended{1000}, RaiseFaults{})};
 }
 
 // Millimetres to metres and cubic millimetres to millilitres, in extended.
@@ -22,7 +23,7 @@ Totals DisplayTotals(const CoilResults& r) {
 
 std::string_view TargetName(Target target) noexcept {
   static constexpr std::array<std::string_view, 18> kNames = {
-      "edA",  "lbG",   "lbH",  "lbO",  "lbI",  "lbA2", "lbG2", "lbP2",          "lbID2",
+      "edA",   "lbG",  "lbH",  "lbO",  "lbI",  "lbA2", "lbG2", "lbP2",          "lbID2",
       "lbOD2", "lbh2", "lbI2", "lbD2", "lbO2", "edN",  "edP",  "lbTotalLength", "lbTotalVolume"};
   return kNames[static_cast<std::size_t>(target)];
 }

@@ -3,10 +3,9 @@
 namespace ambrelix {
 namespace {
 
-// Opaque to the optimiser (noipa), so none of the arithmetic can be
-// scheduled before ComputeCoil sets the x87 control word or after it
-// restores it.
-[[gnu::noipa]] CoilResults ComputeCoilSteps(const CoilInputs& in) {
+// Out of line, so none of the arithmetic can be scheduled before
+// ComputeCoil sets the x87 control word or after it restores it.
+AMBRELIX_OUT_OF_LINE CoilResults ComputeCoilSteps(const CoilInputs& in) {
   using namespace ext;
   const RaiseFaults fault;
   CoilResults r;

@@ -25,14 +25,14 @@ struct CoilInputs {
 };
 
 struct CoilResults {
-  Extended G = 0;  // gap between neighbouring coils, mm
-  Extended h = 0;  // helix height, centre line to centre line, mm
-  Extended O = 0;  // coil outside diameter, mm
-  Extended I = 0;  // coil inside diameter, mm
-  Extended A = 0;  // overall height, mm
-  Extended n = 0;  // number of turns
-  Extended L = 0;  // tube length, helix plus counted tails, mm
-  Extended V = 0;  // internal volume over L, mm³
+  Extended G = 0;           // gap between neighbouring coils, mm
+  Extended h = 0;           // helix height, centre line to centre line, mm
+  Extended O = 0;           // coil outside diameter, mm
+  Extended I = 0;           // coil inside diameter, mm
+  Extended A = 0;           // overall height, mm
+  Extended n = 0;           // number of turns
+  Extended L = 0;           // tube length, helix plus counted tails, mm
+  Extended V = 0;           // internal volume over L, mm³
   bool gapWarning = false;  // the gap is not greater than zero
 };
 

@@ -14,6 +14,15 @@
 #error "The calculator needs the x87 80-bit extended format (x86 or x86-64)."
 #endif
 
+// An opaque call: the optimiser neither inlines it nor learns from its body,
+// so none of its arithmetic can move across the caller's control-word
+// changes. clang has no noipa; noinline is its closest.
+#if defined(__clang__)
+#define AMBRELIX_OUT_OF_LINE __attribute__((noinline))
+#else
+#define AMBRELIX_OUT_OF_LINE __attribute__((noipa))
+#endif
+
 namespace ambrelix {
 
 using Extended = long double;
@@ -31,7 +40,7 @@ static_assert(std::numeric_limits<Extended>::has_denorm == std::denorm_present,
 // The Windows process default is 53-bit precision, which would silently cut
 // every result to double's significand. Arithmetic in registers is not
 // ordered against the control word by the compiler, so the arithmetic under
-// a scope runs in a [[gnu::noipa]] function called while the scope lives.
+// a scope runs in an AMBRELIX_OUT_OF_LINE function called while it lives.
 class X87Scope {
  public:
   X87Scope() noexcept {

@@ -59,7 +59,7 @@ echo "== fuzzing the number texts"
 if build fuzz; then
   corpus=$(mktemp -d)
   if build/fuzz/tests/fuzz/number_text_fuzzer -max_total_time="${AMBRELIX_FUZZ_SECONDS:-30}" \
-      -print_final_stats=0 "$corpus" tests/fuzz/corpus >/dev/null 2>build/fuzz/fuzz.log; then
+      -artifact_prefix=build/fuzz/ "$corpus" tests/fuzz/corpus >/dev/null 2>build/fuzz/fuzz.log; then
     passed=$((passed + 1)); summary+=("fuzz: clean")
   else
     tail -40 build/fuzz/fuzz.log

@@ -1,0 +1,111 @@
+// ComputeCoil against its steps carried out in MPFR with the extended
+// format's precision, range and subnormals: the same bits, or the same fault.
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "calc/coil.h"
+#include "tests/oracle/failure_log.h"
+#include "tests/oracle/mpfr_model.h"
+#include "tests/oracle/random_inputs.h"
+#include "tests/oracle/vector_format.h"
+
+namespace ambrelix::oracle {
+namespace {
+
+std::string Outcome(std::optional<FaultKind> fault) {
+  return fault ? FaultName(*fault) : "no fault";
+}
+
+std::string DescribeInputs(const CoilInputs& in) {
+  std::string s = in.mode == SolveMode::HeightGiven ? "HeightGiven" : "TurnsGiven";
+  s += std::string(" t1 ") + (in.withT1 ? "on" : "off") + " t2 " + (in.withT2 ? "on" : "off");
+  const std::pair<const char*, long double> fields[] = {{"D", in.D},   {"P", in.P},   {"A", in.A},
+                                                        {"n", in.n},   {"OD", in.OD}, {"ID", in.ID},
+                                                        {"t1", in.t1}, {"t2", in.t2}};
+  for (const auto& [name, value] : fields) s += std::string(" ") + name + "=" + Describe(value);
+  return s;
+}
+
+void CheckAgainstModel(const CoilInputs& in, FailureLog& failures) {
+  const CoilOutcome model = ModelCoil(in);
+  std::optional<FaultKind> fault;
+  CoilResults r;
+  try {
+    r = ComputeCoil(in);
+  } catch (const ArithmeticFault& e) {
+    fault = e.kind();
+  }
+  if (fault != model.fault) {
+    failures.Add(DescribeInputs(in) + ": " + Outcome(fault) + ", model " + Outcome(model.fault));
+    return;
+  }
+  if (fault) return;
+  const std::pair<const char*, std::pair<long double, ExtendedBits>> results[] = {
+      {"G", {r.G, model.G}}, {"h", {r.h, model.h}}, {"O", {r.O, model.O}}, {"I", {r.I, model.I}},
+      {"A", {r.A, model.A}}, {"n", {r.n, model.n}}, {"L", {r.L, model.L}}, {"V", {r.V, model.V}}};
+  for (const auto& [name, values] : results) {
+    if (BitsOf(values.first) != values.second)
+      failures.Add(DescribeInputs(in) + ": " + name + " = " + Describe(values.first) + ", model " +
+                   Describe(values.second));
+  }
+  if (r.gapWarning != model.gapWarning) failures.Add(DescribeInputs(in) + ": gap warning differs");
+}
+
+TEST(ComputeCoil, FollowsItsStepsBitForBitOnRandomAndExtremeInputs) {
+  Random random(OracleSeed("ComputeCoil"));
+  FailureLog failures;
+  for (int i = 0; i < 60000; ++i) CheckAgainstModel(RandomCoilInputs(random), failures);
+  EXPECT_EQ(failures.count(), 0u);
+}
+
+TEST(ComputeCoil, FollowsItsStepsAtTheThresholds) {
+  using Limits = std::numeric_limits<long double>;
+  const long double big = Limits::max();
+  const long double tiny = Limits::denorm_min();
+  const long double rootOfMax = 0x1p8192L;  // D × D overflows from here on
+  struct Case {
+    const char* what;
+    CoilInputs in;
+  };
+  auto coil = [](SolveMode mode, long double D, long double P, long double A, long double n,
+                 long double OD, long double ID) {
+    CoilInputs in;
+    in.mode = mode;
+    in.D = D, in.P = P, in.A = A, in.n = n, in.OD = OD, in.ID = ID;
+    in.t1 = 100, in.t2 = 120;
+    in.withT1 = in.withT2 = true;
+    return in;
+  };
+  constexpr auto H = SolveMode::HeightGiven;
+  constexpr auto T = SolveMode::TurnsGiven;
+  const Case cases[] = {
+      {"P = 0", coil(H, 80, 0, 101, 0, 3.2L, 1.2L)},
+      {"P = 0, A = OD", coil(H, 80, 0, 3.2L, 0, 3.2L, 1.2L)},
+      {"P = -0, OD = 0, A = 0", coil(H, 80, -0.0L, 0, 0, 0, 1.2L)},
+      {"P far below OD", coil(H, 80, 1e-30L, 101, 0, 3.2L, 1.2L)},
+      {"D just below the square's limit", coil(T, std::nextafter(rootOfMax, 0.0L), 4, 0, 1, 3, 1)},
+      {"D at the square's limit", coil(T, rootOfMax, 4, 0, 1, 3, 1)},
+      {"D × D × π² overflows", coil(T, rootOfMax / 3, 4, 0, 1, 3, 1)},
+      {"O = D + OD overflows", coil(T, big, 0, 0, 0, big, 0)},
+      {"sum of two halves of the range", coil(T, 0, big / 2, 0, 2, big / 2, 0)},
+      {"the largest n", coil(T, 1, 1, 0, big, 0, 0)},
+      {"subnormal sizes", coil(H, tiny, tiny * 3, tiny * 7, 0, tiny, tiny)},
+      {"squares that vanish", coil(T, 0x1p-8200L, 0x1p-8230L, 0, 1e30L, 0, 0x1p-16000L)},
+      {"infinite n times a zero length", coil(T, 0, 0, 0, Limits::infinity(), 0, 1)},
+      {"infinite diameter", coil(T, Limits::infinity(), 1, 0, 1, 1, 1)},
+      {"NaN tube", coil(T, 1, 1, 0, 1, 1, Limits::quiet_NaN())},
+  };
+  FailureLog failures;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    CheckAgainstModel(c.in, failures);
+  }
+  EXPECT_EQ(failures.count(), 0u);
+}
+
+}  // namespace
+}  // namespace ambrelix::oracle
