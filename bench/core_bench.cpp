@@ -70,7 +70,8 @@ void BM_snprintf_2Lf(benchmark::State& state) {
   std::size_t i = 0;
   std::array<char, 64> buffer;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(std::snprintf(buffer.data(), buffer.size(), "%.2Lf", values[i++ & 1023]));
+    benchmark::DoNotOptimize(
+        std::snprintf(buffer.data(), buffer.size(), "%.2Lf", values[i++ & 1023]));
     benchmark::DoNotOptimize(std::string(buffer.data()));  // the core returns an owned text too
   }
 }

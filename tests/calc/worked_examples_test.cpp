@@ -52,9 +52,9 @@ TEST(ComputeCoil, TailsCountOnlyWhenSwitchedOn) {
     const char* length;
     const char* volume;
   };
-  for (const Case& c : {Case{false, false, "5853.15544", "6619.76285"},
-                        Case{true, false, "5953.15544", nullptr},
-                        Case{true, true, "6073.15544", "6868.57698"}}) {
+  for (const Case& c :
+       {Case{false, false, "5853.15544", "6619.76285"}, Case{true, false, "5953.15544", nullptr},
+        Case{true, true, "6073.15544", "6868.57698"}}) {
     CoilInputs in = DefaultCoil();
     in.withT1 = c.t1;
     in.withT2 = c.t2;
@@ -176,12 +176,12 @@ struct ReadCase {
 
 TEST(TextToNumber, FollowsTheGrammar) {
   const ReadCase cases[] = {
-      {u"  7.5  ", 7.5L}, {u"+7.5", 7.5L},  {u"7.5e0", 7.5L},    {u"75E-1", 7.5L},
-      {u"7.5e", 7.5L},    {u"5.", 5.0L},    {u".5", 0.5L},       {u".", 0.0L},
+      {u"  7.5  ", 7.5L}, {u"+7.5", 7.5L},    {u"7.5e0", 7.5L},   {u"75E-1", 7.5L},
+      {u"7.5e", 7.5L},    {u"5.", 5.0L},      {u".5", 0.5L},      {u".", 0.0L},
       {u"-.", 0.0L},      {u"1e499", 1e499L}, {u"1e-4999", 0.0L}, {u"1e0000000003", 1000.0L},
-      {u"7,500.0", {}},   {u"7.5 mm", {}},  {u"1.2.3", {}},      {u"1 2", {}},
-      {u"1e5000", {}},    {u"-", {}},       {u"+", {}},          {u"", {}},
-      {u"\t1", {}},       {u"1e4999", {}},  {u"e5", {}},         {u"--1", {}},
+      {u"7,500.0", {}},   {u"7.5 mm", {}},    {u"1.2.3", {}},     {u"1 2", {}},
+      {u"1e5000", {}},    {u"-", {}},         {u"+", {}},         {u"", {}},
+      {u"\t1", {}},       {u"1e4999", {}},    {u"e5", {}},        {u"--1", {}},
   };
   for (const ReadCase& c : cases) {
     const std::string shown = Utf16ToUtf8(c.text);
@@ -225,13 +225,26 @@ TEST(NumberToFixedText, RoundsHalvesAwayFromZeroAfterEighteenDigits) {
   const Extended read2675 = TextToNumber(u"2.675", kDot);
   const Extended read1005 = TextToNumber(u"1.005", kDot);
   const Case cases[] = {
-      {0.125L, 2, "0.13"},     {-0.125L, 2, "-0.13"},   {-0.004L, 2, "0.00"},
-      {read2675, 2, "2.68"},   {read1005, 2, "1.01"},   {9.995L, 2, "10.00"},
-      {1.5e20L, 2, "1.5E20"},  {101, 3, "101.000"},     {23.33L, 3, "23.330"},
-      {0.0005L, 3, "0.001"},   {-0.0004L, 3, "0.000"},  {1.5e20L, 3, "1.5E020"},
-      {0, 2, "0.00"},          {-0.0L, 2, "0.00"},      {1e18L, 2, "1E18"},
-      {999999999999999999.5L, 2, "1E18"},               {123456789012345678.0L, 2, "123456789012345678.00"},
-      {0.005L, 2, "0.01"},     {0.0049L, 2, "0.00"},    {-1234.5L, 0, "-1235"},
+      {0.125L, 2, "0.13"},
+      {-0.125L, 2, "-0.13"},
+      {-0.004L, 2, "0.00"},
+      {read2675, 2, "2.68"},
+      {read1005, 2, "1.01"},
+      {9.995L, 2, "10.00"},
+      {1.5e20L, 2, "1.5E20"},
+      {101, 3, "101.000"},
+      {23.33L, 3, "23.330"},
+      {0.0005L, 3, "0.001"},
+      {-0.0004L, 3, "0.000"},
+      {1.5e20L, 3, "1.5E020"},
+      {0, 2, "0.00"},
+      {-0.0L, 2, "0.00"},
+      {1e18L, 2, "1E18"},
+      {999999999999999999.5L, 2, "1E18"},
+      {123456789012345678.0L, 2, "123456789012345678.00"},
+      {0.005L, 2, "0.01"},
+      {0.0049L, 2, "0.00"},
+      {-1234.5L, 0, "-1235"},
       {std::numeric_limits<Extended>::denorm_min(), 2, "0.00"},
       {-std::numeric_limits<Extended>::min(), 3, "0.000"},
   };
@@ -240,8 +253,10 @@ TEST(NumberToFixedText, RoundsHalvesAwayFromZeroAfterEighteenDigits) {
 }
 
 TEST(NumberToFixedText, RejectsValuesWithoutDigits) {
-  EXPECT_THROW(NumberToFixedText(std::numeric_limits<Extended>::infinity(), 2, kDot), ArithmeticFault);
-  EXPECT_THROW(NumberToFixedText(std::numeric_limits<Extended>::quiet_NaN(), 2, kDot), ArithmeticFault);
+  EXPECT_THROW(NumberToFixedText(std::numeric_limits<Extended>::infinity(), 2, kDot),
+               ArithmeticFault);
+  EXPECT_THROW(NumberToFixedText(std::numeric_limits<Extended>::quiet_NaN(), 2, kDot),
+               ArithmeticFault);
 }
 
 TEST(ErrorBoxText, AppendsAFullStopAfterCharactersAboveIt) {
@@ -249,10 +264,10 @@ TEST(ErrorBoxText, AppendsAFullStopAfterCharactersAboveIt) {
     const char16_t* message;
     const char16_t* shown;
   };
-  for (const Case& c : {Case{u"value", u"value."}, Case{u"done.", u"done."},
-                        Case{u"why?", u"why?."}, Case{u"x:", u"x:."}, Case{u"(x)", u"(x)"},
-                        Case{u"'q'", u"'q'"}, Case{u"a,", u"a,"}, Case{u"a ", u"a "},
-                        Case{u"wow!", u"wow!"}, Case{u"9", u"9."}, Case{u"", u""}})
+  for (const Case& c :
+       {Case{u"value", u"value."}, Case{u"done.", u"done."}, Case{u"why?", u"why?."},
+        Case{u"x:", u"x:."}, Case{u"(x)", u"(x)"}, Case{u"'q'", u"'q'"}, Case{u"a,", u"a,"},
+        Case{u"a ", u"a "}, Case{u"wow!", u"wow!"}, Case{u"9", u"9."}, Case{u"", u""}})
     EXPECT_EQ(ErrorBoxText(c.message), c.shown) << Utf16ToUtf8(c.message);
 }
 
@@ -282,7 +297,8 @@ CalculationRequest Request(const Fields& f, std::optional<SolveMode> mode, bool 
 
 std::string Listing(const CalculationOutcome& o) {
   std::string s;
-  for (const Write& w : o.writes) s += std::string(TargetName(w.target)) + "=" + Utf16ToUtf8(w.text) + " ";
+  for (const Write& w : o.writes)
+    s += std::string(TargetName(w.target)) + "=" + Utf16ToUtf8(w.text) + " ";
   return s;
 }
 
@@ -298,7 +314,8 @@ TEST(RunCalculation, FirstRunDefaultsWriteEveryResultInOrder) {
 
 TEST(RunCalculation, TailsAndTurnsMode) {
   const FixedSeparators dot(kDot);
-  const CalculationOutcome tails = RunCalculation(Request(Fields{}, SolveMode::HeightGiven, true, true), dot);
+  const CalculationOutcome tails =
+      RunCalculation(Request(Fields{}, SolveMode::HeightGiven, true, true), dot);
   EXPECT_EQ(Utf16ToUtf8(tails.writes[15].text), "6.073M");
   EXPECT_EQ(Utf16ToUtf8(tails.writes[16].text), "6.87ml");
 
@@ -352,10 +369,11 @@ TEST(RunCalculation, ReportsTheFirstFieldThatDoesNotRead) {
   Fields turnsIgnoresA;
   turnsIgnoresA.A = u"bad";
   turnsIgnoresA.n = u" n ";
-  for (const Case& c : {Case{empty, SolveMode::HeightGiven, "'' is not a valid floating point value"},
-                        Case{several, SolveMode::HeightGiven, "'x' is not a valid floating point value"},
-                        Case{disabledTail, SolveMode::HeightGiven, "'1 2' is not a valid floating point value"},
-                        Case{turnsIgnoresA, SolveMode::TurnsGiven, "' n ' is not a valid floating point value"}}) {
+  for (const Case& c :
+       {Case{empty, SolveMode::HeightGiven, "'' is not a valid floating point value"},
+        Case{several, SolveMode::HeightGiven, "'x' is not a valid floating point value"},
+        Case{disabledTail, SolveMode::HeightGiven, "'1 2' is not a valid floating point value"},
+        Case{turnsIgnoresA, SolveMode::TurnsGiven, "' n ' is not a valid floating point value"}}) {
     try {
       RunCalculation(Request(c.f, c.mode), FixedSeparators(kDot));
       ADD_FAILURE() << c.message;
@@ -370,19 +388,22 @@ TEST(RunCalculation, RegionalCommaSeparator) {
   f.P = u"4,2";
   f.OD = u"3,2";
   f.ID = u"1,2";
-  const CalculationOutcome o = RunCalculation(Request(f, SolveMode::HeightGiven), FixedSeparators(kComma));
+  const CalculationOutcome o =
+      RunCalculation(Request(f, SolveMode::HeightGiven), FixedSeparators(kComma));
   EXPECT_EQ(Utf16ToUtf8(o.writes[0].text), "1,00");
   EXPECT_EQ(Utf16ToUtf8(o.writes[15].text), "5,853M");
 
   f = Fields{};
   f.P = u"4,200";
-  EXPECT_THROW(RunCalculation(Request(f, SolveMode::HeightGiven), FixedSeparators(kDot)), ConversionError);
+  EXPECT_THROW(RunCalculation(Request(f, SolveMode::HeightGiven), FixedSeparators(kDot)),
+               ConversionError);
 }
 
 TEST(RunCalculation, PitchIsRewrittenWithTwoDecimals) {
   Fields f;
   f.P = u"4.125";
-  const CalculationOutcome o = RunCalculation(Request(f, SolveMode::HeightGiven), FixedSeparators(kDot));
+  const CalculationOutcome o =
+      RunCalculation(Request(f, SolveMode::HeightGiven), FixedSeparators(kDot));
   EXPECT_EQ(Utf16ToUtf8(o.writes[6].text), "4.13");   // lbP2
   EXPECT_EQ(Utf16ToUtf8(o.writes[14].text), "4.13");  // edP
 }
@@ -391,8 +412,9 @@ TEST(RunCalculation, ZeroPitchFailsBeforeAnyWrite) {
   Fields f;
   f.P = u"0";
   EXPECT_THROW(
-      try { RunCalculation(Request(f, SolveMode::HeightGiven), FixedSeparators(kDot)); } catch (
-          const ArithmeticFault& e) {
+      try {
+        RunCalculation(Request(f, SolveMode::HeightGiven), FixedSeparators(kDot));
+      } catch (const ArithmeticFault& e) {
         EXPECT_EQ(e.kind(), FaultKind::DivisionByZero);
         throw;
       },
