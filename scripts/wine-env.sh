@@ -1,6 +1,7 @@
 # Sourced by the test command: a display and a throwaway Wine prefix for the
 # Windows tests, both removed again on exit. Tests start from an empty
-# registry; nothing touches the user's own prefix.
+# registry; nothing touches the user's own prefix. The launch command uses
+# only wine_fonts_install, on the user's prefix.
 
 wine_env_start() {
   export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -19,6 +20,7 @@ wine_env_start() {
   trap wine_env_stop EXIT
 
   wineboot -i >/dev/null 2>&1
+  wine_fonts_install
   # Without a window manager, a Wine virtual desktop gives windows a frame
   # and ordinary focus behaviour.
   wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
@@ -30,4 +32,19 @@ wine_env_stop() {
   wineserver -k >/dev/null 2>&1 || true
   [ -n "${AMBRELIX_XVFB_PID:-}" ] && kill "$AMBRELIX_XVFB_PID" >/dev/null 2>&1 || true
   case "${WINEPREFIX:-}" in */ambrelix-wine.*) rm -rf "$WINEPREFIX" ;; esac
+}
+
+# Wine's own Tahoma (the calculator window's face) and Marlett (the caption
+# buttons' glyphs) come with Debian's fonts-wine, which this Wine does not
+# load by itself: put them in the prefix's font folder. Without them Wine
+# draws Tahoma text in a look-alike and the close box as an "r".
+wine_fonts_install() {
+  local fonts=/usr/share/wine/fonts
+  local target="$WINEPREFIX/drive_c/windows/Fonts"
+  [ -d "$target" ] || return 0
+  local f
+  for f in tahoma.ttf tahomabd.ttf marlett.ttf; do
+    [ -e "$fonts/$f" ] && [ ! -e "$target/$f" ] && cp "$fonts/$f" "$target/"
+  done
+  return 0
 }

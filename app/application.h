@@ -1,0 +1,54 @@
+// The application object: the hidden top-level window that carries the
+// taskbar button and owns the calculator window, the application title, the
+// start-up answer to "/acver", the error display and the message loop.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+#include "app/error_box.h"
+
+namespace ambrelix::ui {
+class TForm1;
+}
+
+namespace ambrelix::app {
+
+class Application {
+ public:
+  // Creates the hidden window, titled with the provisional title: the
+  // executable's file name without directory, cut at its first full stop,
+  // every character after the first in lower case.
+  explicit Application(HINSTANCE instance);
+  ~Application();
+  Application(const Application&) = delete;
+  Application& operator=(const Application&) = delete;
+
+  HWND hwnd() const { return hwnd_; }
+  const std::u16string& Title() const { return title_; }
+  void SetTitle(std::u16string_view title);
+  ErrorBox& errors() { return errors_; }
+
+  // The skinning library's start-up answer: the first argument that reads
+  // "/acver" in lower case shows its version in a box captioned with the
+  // current title, and the scan stops there.
+  void AnswerVersionProbe() const;
+
+  // Shows the main window as the launcher asked (`showState` is WinMain's
+  // nCmdShow) and dispatches messages until the quit message. Returns the
+  // exit code.
+  int Run(ui::TForm1& mainForm, int showState);
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+  HWND hwnd_ = nullptr;
+  std::u16string title_;
+  ErrorBox errors_;
+  HWND mainWindow_ = nullptr;
+};
+
+}  // namespace ambrelix::app

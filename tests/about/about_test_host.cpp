@@ -1,0 +1,230 @@
+#include "about_test_host.h"
+
+#include <gtest/gtest.h>
+
+namespace ambrelix::ui::testing {
+namespace {
+
+constexpr wchar_t kOwnerClass[] = L"AmbrelixAboutTestOwner";
+constexpr UINT_PTR kStepTimer = 1;
+// A condition not met after this many timer messages fails the script.
+constexpr int kMostAskedAgain = 300;
+
+INPUT KeyInput(WORD key, bool up) {
+  INPUT input = {};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = key;
+  input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
+  input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0u;
+  return input;
+}
+
+INPUT MouseInput(POINT screen, DWORD button) {
+  INPUT input = {};
+  input.type = INPUT_MOUSE;
+  input.mi.dx = MulDiv(screen.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+  input.mi.dy = MulDiv(screen.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+  // Every event carries the position: the cursor may not have caught up
+  // with the move yet when a button event is taken.
+  input.mi.dwFlags = button | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  return input;
+}
+
+void Send(std::vector<INPUT> inputs) {
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+}  // namespace
+
+Step Do(std::function<void()> action) {
+  return [action = std::move(action)] {
+    action();
+    return true;
+  };
+}
+
+AboutHost::AboutHost() {
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  WNDCLASSW windowClass = {};
+  windowClass.lpfnWndProc = &AboutHost::WindowProc;
+  windowClass.hInstance = instance;
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+  windowClass.lpszClassName = kOwnerClass;
+  RegisterClassW(&windowClass);  // fails harmlessly when a test before registered it
+
+  application_ = CreateWindowExW(0, kOwnerClass, L"Ambrelix", WS_POPUP, 0, 0, 0, 0, nullptr,
+                                 nullptr, instance, this);
+  owner_ = CreateWindowExW(0, kOwnerClass, L"Calculator stand-in",
+                           WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 20, 20, 600, 500, nullptr,
+                           nullptr, instance, this);
+  if (!application_ || !owner_) throw std::runtime_error("cannot create the host windows");
+  ShowWindow(owner_, SW_SHOW);
+  SetForegroundWindow(owner_);
+  UpdateWindow(owner_);
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+AboutHost::~AboutHost() {
+  DestroyWindow(owner_);
+  DestroyWindow(application_);
+}
+
+int AboutHost::ShowModal(TForm2& dialog, std::vector<Step> steps) {
+  dialog_ = &dialog;
+  steps_ = std::move(steps);
+  next_ = 0;
+  askedAgain_ = 0;
+  SetTimer(owner_, kStepTimer, USER_TIMER_MINIMUM, nullptr);
+  const int result = dialog.ShowModal(owner_);
+  KillTimer(owner_, kStepTimer);
+  EXPECT_EQ(next_, steps_.size()) << "the dialog closed before the script's end";
+  dialog_ = nullptr;
+  return result;
+}
+
+void AboutHost::RunStep() {
+  if (running_ || !dialog_) return;
+  running_ = true;
+  if (next_ < steps_.size()) {
+    if (steps_[next_]()) {
+      ++next_;
+      askedAgain_ = 0;
+    } else if (++askedAgain_ > kMostAskedAgain) {
+      ADD_FAILURE() << "step " << next_ + 1 << " waited in vain";
+      ++next_;
+      askedAgain_ = 0;
+    }
+  } else if (IsWindowVisible(dialog_->hwnd())) {
+    ADD_FAILURE() << "the dialog is still open after the script";
+    PostMessageW(dialog_->hwnd(), WM_CLOSE, 0, 0);
+  }
+  running_ = false;
+}
+
+LRESULT CALLBACK AboutHost::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* host = reinterpret_cast<AboutHost*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (message == WM_NCDESTROY) SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+  if (host && message == WM_TIMER && wParam == kStepTimer) {
+    host->RunStep();
+    return 0;
+  }
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+void PressKey(WORD virtualKey, Keys held) {
+  std::vector<INPUT> inputs;
+  if (held.alt) inputs.push_back(KeyInput(VK_MENU, false));
+  if (held.ctrl) inputs.push_back(KeyInput(VK_CONTROL, false));
+  if (held.shift) inputs.push_back(KeyInput(VK_SHIFT, false));
+  inputs.push_back(KeyInput(virtualKey, false));
+  inputs.push_back(KeyInput(virtualKey, true));
+  if (held.shift) inputs.push_back(KeyInput(VK_SHIFT, true));
+  if (held.ctrl) inputs.push_back(KeyInput(VK_CONTROL, true));
+  if (held.alt) inputs.push_back(KeyInput(VK_MENU, true));
+  Send(inputs);
+}
+
+void MoveMouseTo(POINT screen) { Send({MouseInput(screen, 0)}); }
+void LeftDown(POINT screen) {
+  Send({MouseInput(screen, 0), MouseInput(screen, MOUSEEVENTF_LEFTDOWN)});
+}
+void LeftUp(POINT screen) { Send({MouseInput(screen, MOUSEEVENTF_LEFTUP)}); }
+
+void LeftClick(POINT screen) {
+  Send({MouseInput(screen, 0), MouseInput(screen, MOUSEEVENTF_LEFTDOWN),
+        MouseInput(screen, MOUSEEVENTF_LEFTUP)});
+}
+
+void LeftDoubleClick(POINT screen) {
+  Send({MouseInput(screen, 0), MouseInput(screen, MOUSEEVENTF_LEFTDOWN),
+        MouseInput(screen, MOUSEEVENTF_LEFTUP), MouseInput(screen, MOUSEEVENTF_LEFTDOWN),
+        MouseInput(screen, MOUSEEVENTF_LEFTUP)});
+}
+
+void LeftDrag(POINT from, POINT to) {
+  const POINT halfway = {(from.x + to.x) / 2, (from.y + to.y) / 2};
+  Send({MouseInput(from, 0), MouseInput(from, MOUSEEVENTF_LEFTDOWN), MouseInput(halfway, 0),
+        MouseInput(to, 0), MouseInput(to, MOUSEEVENTF_LEFTUP)});
+}
+
+POINT OnScreen(HWND window, POINT client) {
+  ClientToScreen(window, &client);
+  return client;
+}
+
+POINT ClientCentre(HWND window) {
+  RECT client;
+  GetClientRect(window, &client);
+  return OnScreen(window, {client.right / 2, client.bottom / 2});
+}
+
+std::optional<POINT> FramePoint(HWND window, LRESULT area) {
+  RECT outer;
+  GetWindowRect(window, &outer);
+  POINT clientOrigin = {0, 0};
+  ClientToScreen(window, &clientOrigin);
+  // The caption lies between the window's top and its client area.
+  const int y = (outer.top + clientOrigin.y) / 2;
+  for (int x = outer.right - 1; x > outer.left; --x) {
+    if (SendMessageW(window, WM_NCHITTEST, 0, MAKELPARAM(x, y)) == area) {
+      // The middle of the run of points that answer `area`.
+      int left = x;
+      while (left > outer.left &&
+             SendMessageW(window, WM_NCHITTEST, 0, MAKELPARAM(left - 1, y)) == area)
+        --left;
+      return POINT{(left + x) / 2, y};
+    }
+  }
+  return std::nullopt;
+}
+
+std::wstring WindowText(HWND window) {
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+  text.resize(
+      static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+COLORREF ShownClientPixel(HWND window, int x, int y) {
+  const POINT at = OnScreen(window, {x, y});
+  HDC screen = GetDC(nullptr);
+  const COLORREF color = GetPixel(screen, at.x, at.y);
+  ReleaseDC(nullptr, screen);
+  return color;
+}
+
+std::vector<COLORREF> ShownClientArea(HWND window, const RECT& area) {
+  const POINT at = OnScreen(window, {area.left, area.top});
+  const int width = area.right - area.left;
+  const int height = area.bottom - area.top;
+  BITMAPINFO format = {};
+  format.bmiHeader.biSize = sizeof format.bmiHeader;
+  format.bmiHeader.biWidth = width;
+  format.bmiHeader.biHeight = -height;
+  format.bmiHeader.biPlanes = 1;
+  format.bmiHeader.biBitCount = 32;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, at.x, at.y, SRCCOPY);
+  SelectObject(memory, old);
+  const auto* pixels = static_cast<const COLORREF*>(bits);
+  std::vector<COLORREF> shown(pixels, pixels + width * height);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return shown;
+}
+
+}  // namespace ambrelix::ui::testing

@@ -1,0 +1,90 @@
+// TForm2, the About dialog (Form2): the system's name, its version, the
+// warranty disclaimer, the copyright notice, the coil picture and a link to
+// the maker's web site over a pale blue-to-white gradient.
+//
+// The application creates it hidden at start-up and owns it by value for the
+// whole run; each press of "About" shows it modally; OK, the close box,
+// Alt+F4 and the system menu's Close hide it again. Hiding keeps the
+// window, so its position and the text box's scroll position carry over to
+// the next showing. It holds no data of the system and changes nothing.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <optional>
+
+#include "ui/error_display.h"
+#include "ui/web_link_label.h"
+#include "ui/window_subclass.h"
+
+namespace ambrelix::ui {
+
+// Modal results.
+inline constexpr int mrOk = IDOK;          // Button1
+inline constexpr int mrCancel = IDCANCEL;  // close box, Alt+F4, system menu Close
+
+class TForm2 {
+ public:
+  // Creates the dialog's window and its parts, hidden. `applicationWindow`
+  // is the application's hidden top-level window: it owns the dialog while
+  // the dialog is hidden and owns the link's shell requests. When it is
+  // null, the dialog owns those requests itself. Resources (the icon and the
+  // coil picture) come from the executable.
+  TForm2(ErrorDisplay& errors, ShellOpener& shell, HWND applicationWindow);
+  ~TForm2();
+  TForm2(const TForm2&) = delete;
+  TForm2& operator=(const TForm2&) = delete;
+
+  // Shows the dialog modally over `owner` (the calculator window), which is
+  // disabled until the dialog closes, and returns mrOk or mrCancel once the
+  // dialog is hidden again. A quit message that arrives meanwhile closes it
+  // with mrCancel and is posted again for the application's own loop.
+  int ShowModal(HWND owner);
+
+  HWND hwnd() const { return hwnd_; }
+  HWND Label1() const { return label1_; }
+  HWND Label2() const { return label2_; }
+  HWND Label3() const { return label3_; }
+  HWND Button1() const { return button1_; }
+  HWND Memo2() const { return memo2_; }
+  TWebLinkLabel& WebLabel1() { return webLabel1_; }
+
+ private:
+  class Resources;
+
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK Memo2Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                    UINT_PTR id, DWORD_PTR self);
+  LRESULT Memo2Message(UINT message, WPARAM wParam, LPARAM lParam);
+
+  void CreateParts(HWND applicationWindow);
+  void FormShow();
+  void FormPaint(HDC dc);
+  void FormResize();
+  void Button1Click();
+  void CloseWith(int modalResult);
+  LRESULT ColourStatic(HDC dc, HWND control);
+  void DrawMemo2Bevel();
+
+  ErrorDisplay& errors_;
+  HWND applicationWindow_ = nullptr;
+  HWND hwnd_ = nullptr;
+  HWND label1_ = nullptr;
+  HWND label2_ = nullptr;
+  HWND label3_ = nullptr;
+  HWND button1_ = nullptr;
+  HWND memo2_ = nullptr;
+  TWebLinkLabel webLabel1_;
+  std::optional<WindowSubclass> memo2Subclass_;
+  std::unique_ptr<Resources> resources_;
+
+  bool initialPlacement_ = true;
+  bool modal_ = false;
+  int modalResult_ = 0;
+  // The part that had the focus when the dialog was last deactivated.
+  HWND focusedPart_ = nullptr;
+};
+
+}  // namespace ambrelix::ui

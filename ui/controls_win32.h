@@ -1,0 +1,180 @@
+// The calculator window's standard controls over their Win32 windows, and
+// the rules by which they notify their owner of changes made from code: a
+// check box set from code runs its click handler when its state changes; a
+// radio index set from code is clamped and notifies only when an item becomes
+// selected; a label sizes itself to its text. The rules live here once, not
+// at every call site.
+//
+// The child windows belong to their parent and go with it; the objects only
+// remember their handles.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ui/text_box.h"
+
+namespace ambrelix::ui {
+
+// A rectangle as a form description gives it.
+struct Bounds {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+  constexpr int right() const { return left + width; }
+  constexpr int bottom() const { return top + height; }
+};
+
+COLORREF ToColorRef(Color color);
+
+class FontHandle {
+ public:
+  FontHandle() = default;
+  // `pixelHeight` is the character height, without the internal leading.
+  FontHandle(const wchar_t* face, int pixelHeight, bool bold, BYTE charset);
+  ~FontHandle();
+  FontHandle(const FontHandle&) = delete;
+  FontHandle& operator=(const FontHandle&) = delete;
+  HFONT get() const { return font_; }
+
+ private:
+  HFONT font_ = nullptr;
+};
+
+// The bytes of one of this program's RCDATA resources; empty when missing.
+std::span<const std::uint8_t> ResourceBytes(int id);
+
+// Moves `window` to its first-show place: centred on the virtual desktop by
+// its outer size (window_placement.h).
+void CentreOnVirtualDesktop(HWND window);
+
+// A label: a static text that takes the size of its text. An anchored-right
+// label keeps its right edge while its text changes, so longer values grow
+// to the left. Its background comes from the parent's WM_CTLCOLORSTATIC.
+class LabelWindow {
+ public:
+  enum class Anchor { Left, Right };
+
+  void Create(HWND parent, int id, const Bounds& design, std::u16string_view caption, HFONT font,
+              Color textColor, Anchor anchor);
+  HWND hwnd() const { return hwnd_; }
+  Color TextColor() const { return textColor_; }
+
+  std::u16string Caption() const;
+  void SetCaption(std::u16string_view caption);
+
+ private:
+  void AutoSize();
+
+  HWND hwnd_ = nullptr;
+  HFONT font_ = nullptr;
+  Color textColor_ = kWindowTextColor;
+  Anchor anchor_ = Anchor::Left;
+  int anchorX_ = 0;
+  int top_ = 0;
+};
+
+class PushButtonWindow {
+ public:
+  void Create(HWND parent, int id, const Bounds& bounds, std::u16string_view caption, HFONT font,
+              bool tabStop);
+  HWND hwnd() const { return hwnd_; }
+  // A click, as the mouse gives it, without moving the focus.
+  void Click();
+
+  std::function<void()> OnClick;
+
+ private:
+  HWND hwnd_ = nullptr;
+};
+
+class CheckBoxWindow {
+ public:
+  void Create(HWND parent, int id, const Bounds& bounds, std::u16string_view caption, HFONT font,
+              bool tabStop);
+  HWND hwnd() const { return hwnd_; }
+
+  bool Checked() const;
+  // A change runs OnClick, as the user's click would; the same state runs nothing.
+  void SetChecked(bool checked);
+  // The user toggled the box (BN_CLICKED; the box has changed itself).
+  void Clicked();
+
+  std::function<void()> OnClick;
+
+ private:
+  HWND hwnd_ = nullptr;
+};
+
+class GroupBoxWindow {
+ public:
+  void Create(HWND parent, int id, const Bounds& bounds, std::u16string_view caption, HFONT font);
+  HWND hwnd() const { return hwnd_; }
+
+ private:
+  HWND hwnd_ = nullptr;
+};
+
+// A captioned group of radio items in one column, the items sharing the room
+// below the caption. Only the selected item is a tab stop, so Tab reaches the
+// group at its selection and passes it by while nothing is selected.
+class RadioGroupWindows {
+ public:
+  // Item i gets the control id `firstItemId + i`.
+  void Create(HWND parent, int boxId, int firstItemId, const Bounds& bounds,
+              std::u16string_view caption, std::span<const std::u16string_view> items, HFONT font);
+  HWND box() const { return box_; }
+  HWND item(int index) const { return items_.at(static_cast<std::size_t>(index)); }
+  int ItemCount() const { return static_cast<int>(items_.size()); }
+
+  int ItemIndex() const { return index_; }  // -1 while nothing is selected
+  // The index is clamped to -1 .. ItemCount()-1. An unchanged index does
+  // nothing; otherwise the selection moves and, if an item is now selected,
+  // OnClick runs and sees it.
+  void SetItemIndex(int index);
+  // The user clicked (or arrowed to) item `index`; the item already selected
+  // runs nothing.
+  void ItemClicked(int index);
+
+  std::function<void()> OnClick;
+
+ private:
+  void ShowSelection();
+
+  HWND box_ = nullptr;
+  std::vector<HWND> items_;
+  int index_ = -1;
+};
+
+// A picture the window paints itself (it has no window of its own): drawn
+// unscaled from its top-left corner and cut off at its bounds.
+class PictureComponent {
+ public:
+  PictureComponent() = default;
+  ~PictureComponent();
+  PictureComponent(const PictureComponent&) = delete;
+  PictureComponent& operator=(const PictureComponent&) = delete;
+
+  void SetBounds(const Bounds& bounds) { bounds_ = bounds; }
+  const Bounds& bounds() const { return bounds_; }
+  // Decodes a PNG file into the picture; throws PngError for a damaged one
+  // and leaves the picture empty.
+  void LoadPng(std::span<const std::uint8_t> file);
+  bool Empty() const { return bitmap_ == nullptr; }
+  void Paint(HDC dc) const;
+
+ private:
+  Bounds bounds_;
+  HBITMAP bitmap_ = nullptr;
+  int width_ = 0;
+  int height_ = 0;
+};
+
+}  // namespace ambrelix::ui
