@@ -165,8 +165,12 @@ LRESULT Application::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_ENDSESSION:
       // Logging off or shutting down ends the run at once, without the
-      // calculator window's close handler, so nothing is saved.
-      if (wParam) PostQuitMessage(0);
+      // calculator window's close handler; the session-end handler keeps
+      // what the user typed. The process may end as soon as this returns.
+      if (wParam) {
+        if (sessionEnd_) sessionEnd_();
+        PostQuitMessage(0);
+      }
       return 0;
     default:
       break;

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -41,6 +42,10 @@ class Application {
   // exit code.
   int Run(ui::TForm1& mainForm, int showState);
 
+  // Runs when the user's Windows session really ends, before the run ends
+  // with it. Nothing may wait for the user there: no message boxes.
+  void SetSessionEndHandler(std::function<void()> handler) { sessionEnd_ = std::move(handler); }
+
  private:
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -49,6 +54,7 @@ class Application {
   std::u16string title_;
   ErrorBox errors_;
   HWND mainWindow_ = nullptr;
+  std::function<void()> sessionEnd_;
 };
 
 }  // namespace ambrelix::app

@@ -3,8 +3,13 @@
 // ole2.h needs windows.h first.
 #include <ole2.h>
 
+#include <optional>
+
 #include "app/application.h"
 #include "resources/resource.h"
+#include "settings/registry_win32.h"
+#include "settings/settings_store.h"
+#include "ui/about_dialog.h"
 #include "ui/calculator_window.h"
 #include "ui/controls_win32.h"
 #include "ui/regional_separators.h"
@@ -32,13 +37,33 @@ int RunAmbrelix(HINSTANCE instance, int showState) {
   application.SetTitle(u"Ambrelix");
 
   ui::RegionalSeparators separators;
-  // The settings store and the About dialog are wired in here as they come.
+  settings::CurrentUserRegistry registry;
+  ui::ShellExecuteOpener shell;
+  std::optional<ui::TForm2> Form2;
+
   ui::TForm1Hooks hooks;
+  hooks.OnFormCreate = [&](settings::SettingsControls& controls) {
+    settings::LoadAtStartUp(registry, controls);
+  };
+  hooks.OnFormClose = [&](settings::SettingsControls& controls) {
+    settings::WriteToRegistry(registry, controls);
+  };
+  hooks.ShowAbout = [&](HWND owner) {
+    if (Form2) Form2->ShowModal(owner);
+  };
   ui::TForm1 Form1(separators, application.errors(), std::move(hooks),
                    ui::ResourceBytes(IDR_DRAWING));
   Form1.Create(application.hwnd());
-  // Form1 goes first at the end of this scope, then the application window.
-  return application.Run(Form1, showState);
+  Form2.emplace(application.errors(), shell, application.hwnd());
+
+  // Logging off or shutting down skips the close handler; save what the
+  // user typed all the same, without a message nobody could answer.
+  application.SetSessionEndHandler([&] { settings::SaveQuietly(registry, Form1); });
+
+  const int exitCode = application.Run(Form1, showState);
+  // Last created, first destroyed: the About dialog, then the calculator window.
+  Form2.reset();
+  return exitCode;
 }
 
 }  // namespace

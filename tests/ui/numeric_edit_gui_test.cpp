@@ -298,6 +298,21 @@ TEST_F(FieldOnScreen, ForbiddenCharactersAreDroppedSilently) {
   EXPECT_TRUE(keysA.empty());
 }
 
+// Typing grows a short number leftwards from the right edge; the box must
+// not keep a sideways scroll from before the text was realigned, which
+// would show "12.57" as "2.57".
+TEST_F(FieldOnScreen, AShortNumberBeingTypedShowsWhole) {
+  EnterA(u"0");
+  host.Type("12.57");
+  ASSERT_EQ(a().Text(), u"12.57");
+  RECT client;
+  GetClientRect(editA(), &client);
+  const LRESULT first = SendMessageW(editA(), EM_POSFROMCHAR, 0, 0);
+  const LRESULT last = SendMessageW(editA(), EM_POSFROMCHAR, 4, 0);
+  EXPECT_GE(static_cast<short>(LOWORD(first)), client.left);
+  EXPECT_LT(static_cast<short>(LOWORD(last)), client.right);
+}
+
 TEST_F(FieldOnScreen, LongTextStaysOnOneLineWithTheCaretInView) {
   EnterA(u"0");
   host.Type("98765432101234567");
