@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "resources/resource.h"
+#include "ui/gdi_scopes.h"
 #include "ui/numeric_edit_win32.h"
 #include "ui/png/png_reader.h"
 #include "ui/window_placement.h"
@@ -122,35 +123,6 @@ std::span<const std::uint8_t> RawResource(int id) {
   HGLOBAL loaded = LoadResource(module, found);
   return {static_cast<const std::uint8_t*>(LockResource(loaded)), SizeofResource(module, found)};
 }
-
-class MemoryDC {
- public:
-  explicit MemoryDC(HDC like) : dc_(CreateCompatibleDC(like)) {}
-  ~MemoryDC() {
-    if (dc_) DeleteDC(dc_);
-  }
-  MemoryDC(const MemoryDC&) = delete;
-  MemoryDC& operator=(const MemoryDC&) = delete;
-  HDC get() const { return dc_; }
-
- private:
-  HDC dc_;
-};
-
-class WindowDC {
- public:
-  explicit WindowDC(HWND hwnd) : hwnd_(hwnd), dc_(GetWindowDC(hwnd)) {}
-  ~WindowDC() {
-    if (dc_) ReleaseDC(hwnd_, dc_);
-  }
-  WindowDC(const WindowDC&) = delete;
-  WindowDC& operator=(const WindowDC&) = delete;
-  HDC get() const { return dc_; }
-
- private:
-  HWND hwnd_;
-  HDC dc_;
-};
 
 }  // namespace
 

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "ui/gdi_scopes.h"
 #include "ui/png/png_reader.h"
 #include "ui/window_placement.h"
 
@@ -32,47 +33,6 @@ RECT WindowRectInParent(HWND child) {
   MapWindowPoints(HWND_DESKTOP, GetParent(child), reinterpret_cast<POINT*>(&rect), 2);
   return rect;
 }
-
-class ClientDC {
- public:
-  explicit ClientDC(HWND hwnd) : hwnd_(hwnd), dc_(GetDC(hwnd)) {}
-  ~ClientDC() {
-    if (dc_) ReleaseDC(hwnd_, dc_);
-  }
-  ClientDC(const ClientDC&) = delete;
-  ClientDC& operator=(const ClientDC&) = delete;
-  HDC get() const { return dc_; }
-
- private:
-  HWND hwnd_;
-  HDC dc_;
-};
-
-class MemoryDC {
- public:
-  explicit MemoryDC(HDC like) : dc_(CreateCompatibleDC(like)) {}
-  ~MemoryDC() {
-    if (dc_) DeleteDC(dc_);
-  }
-  MemoryDC(const MemoryDC&) = delete;
-  MemoryDC& operator=(const MemoryDC&) = delete;
-  HDC get() const { return dc_; }
-
- private:
-  HDC dc_;
-};
-
-class Selected {
- public:
-  Selected(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
-  ~Selected() { SelectObject(dc_, old_); }
-  Selected(const Selected&) = delete;
-  Selected& operator=(const Selected&) = delete;
-
- private:
-  HDC dc_;
-  HGDIOBJ old_;
-};
 
 }  // namespace
 

@@ -6,6 +6,8 @@
 #include <system_error>
 #include <vector>
 
+#include "ui/gdi_scopes.h"
+
 namespace ambrelix::ui {
 namespace {
 
@@ -15,36 +17,6 @@ COLORREF ToColorRef(Color color) {
   if ((color & kSystemColor) == kSystemColor) return GetSysColor(static_cast<int>(color & 0xFF));
   return color;
 }
-
-class WindowDC {
- public:
-  explicit WindowDC(HWND hwnd, bool wholeWindow)
-      : hwnd_(hwnd), dc_(wholeWindow ? GetWindowDC(hwnd) : GetDC(hwnd)) {}
-  ~WindowDC() {
-    if (dc_) ReleaseDC(hwnd_, dc_);
-  }
-  WindowDC(const WindowDC&) = delete;
-  WindowDC& operator=(const WindowDC&) = delete;
-  HDC get() const { return dc_; }
-
- private:
-  HWND hwnd_;
-  HDC dc_;
-};
-
-class SolidBrush {
- public:
-  explicit SolidBrush(COLORREF color) : brush_(CreateSolidBrush(color)) {}
-  ~SolidBrush() {
-    if (brush_) DeleteObject(brush_);
-  }
-  SolidBrush(const SolidBrush&) = delete;
-  SolidBrush& operator=(const SolidBrush&) = delete;
-  HBRUSH get() const { return brush_; }
-
- private:
-  HBRUSH brush_;
-};
 
 class OpenClipboardScope {
  public:
@@ -423,13 +395,13 @@ void NumericEditWindow::DrawDisabledFrame() const {
   RECT window;
   GetWindowRect(hwnd_, &window);
   const RECT ring = {0, 0, window.right - window.left, window.bottom - window.top};
-  WindowDC dc(hwnd_, true);
+  WindowDC dc(hwnd_);
   SolidBrush silver(ToColorRef(TNumericEdit::DisabledColor));
   FrameRect(dc.get(), &ring, silver.get());
 }
 
 int NumericEditWindow::TextWidth(std::u16string_view text) const {
-  WindowDC dc(hwnd_, false);
+  ClientDC dc(hwnd_);
   HGDIOBJ old =
       SelectObject(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageW(hwnd_, WM_GETFONT, 0, 0)));
   SIZE size = {};
