@@ -1,7 +1,8 @@
 // Ambrelix.exe itself, started as a launcher starts it and driven from
 // outside with real input: the start-up order and the version probe, the
 // window's place, the launcher's show state, a calculation through the real
-// window, and the exit code of every way out.
+// window, the settings across runs, the About dialog, and the exit code of
+// every way out.
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -310,6 +311,186 @@ TEST(AmbrelixExe, TheDefaultCoilTypedIntoTheRealWindow) {
 
   PostMessageW(calculator, WM_CLOSE, 0, 0);
   EXPECT_EQ(ambrelix.ExitCode(), 0u);
+}
+
+// The settings as the registry holds them, read with the raw API rather
+// than the store's own reader.
+std::optional<std::pair<DWORD, std::vector<BYTE>>> StoredValue(const wchar_t* name) {
+  DWORD type = 0, size = 0;
+  if (RegGetValueW(HKEY_CURRENT_USER, L"SOFTWARE\\Ambrelix\\Setup", name, RRF_RT_ANY | RRF_NOEXPAND,
+                   &type, nullptr, &size) != ERROR_SUCCESS)
+    return {};
+  std::vector<BYTE> data(size);
+  if (RegGetValueW(HKEY_CURRENT_USER, L"SOFTWARE\\Ambrelix\\Setup", name, RRF_RT_ANY | RRF_NOEXPAND,
+                   &type, data.data(), &size) != ERROR_SUCCESS)
+    return {};
+  data.resize(size);
+  return std::make_pair(type, data);
+}
+
+std::vector<BYTE> Sz(std::u16string_view text) {
+  std::vector<BYTE> bytes;
+  for (char16_t c : text) {
+    bytes.push_back(static_cast<BYTE>(c & 0xFF));
+    bytes.push_back(static_cast<BYTE>(c >> 8));
+  }
+  bytes.insert(bytes.end(), {0, 0});
+  return bytes;
+}
+
+std::vector<BYTE> Dword(std::uint32_t v) {
+  return {static_cast<BYTE>(v), static_cast<BYTE>(v >> 8), static_cast<BYTE>(v >> 16),
+          static_cast<BYTE>(v >> 24)};
+}
+
+struct SettingsFields {
+  HWND edA, edN, edD, edT1, edT2, total;
+};
+
+SettingsFields FieldsOf(HWND calculator) {
+  const auto field = [&](LONG top) { return ChildAt(calculator, L"Edit", {200, top + 10}); };
+  return {field(78),  field(101), field(123),
+          field(308), field(331), ChildAt(calculator, L"Static", {168, 382})};
+}
+
+// Types into edD as a user does: a click, Ctrl+A, the digits.
+void TypeIntoD(HWND calculator, HWND edD, std::string_view text) {
+  SendClick(calculator, {200, 133});
+  ASSERT_TRUE(WaitUntil([&] { return FocusOf(calculator) == edD; }));
+  SendKey('A', {.ctrl = true});
+  SendText(text);
+  ASSERT_TRUE(WaitUntil([&] { return U8(TextOf(edD)) == text; })) << U8(TextOf(edD));
+}
+
+TEST(AmbrelixExe, TheFirstRunSeedsTheDefaultCoilAndOpensWithIt) {
+  RegDeleteTreeW(HKEY_CURRENT_USER, L"SOFTWARE\\Ambrelix");
+  RunningAmbrelix ambrelix;
+  HWND calculator = ambrelix.WaitForCalculator();
+  ASSERT_NE(calculator, nullptr);
+
+  struct Expected {
+    const wchar_t* name;
+    DWORD type;
+    std::vector<BYTE> data;
+  };
+  const Expected seeded[] = {{L"A", REG_SZ, Sz(u"101")},
+                             {L"N", REG_SZ, Sz(u"20")},
+                             {L"D", REG_SZ, Sz(u"80")},
+                             {L"P", REG_SZ, Sz(u"4.2")},
+                             {L"OD", REG_SZ, Sz(u"3.2")},
+                             {L"ID", REG_SZ, Sz(u"1.2")},
+                             {L"t1", REG_SZ, Sz(u"100")},
+                             {L"t2", REG_SZ, Sz(u"120")},
+                             {L"RadioButton", REG_DWORD, Dword(0)},
+                             {L"cht1", REG_DWORD, Dword(0)},
+                             {L"cht2", REG_DWORD, Dword(0)},
+                             {L"edt1", REG_DWORD, Dword(0)},
+                             {L"edt2", REG_DWORD, Dword(0)}};
+  for (const Expected& e : seeded) {
+    const auto stored = StoredValue(e.name);
+    ASSERT_TRUE(stored) << U8(std::u16string(e.name, e.name + wcslen(e.name)));
+    EXPECT_EQ(stored->first, e.type);
+    EXPECT_EQ(stored->second, e.data);
+  }
+
+  // Height mode, the turns and tail fields disabled, the totals emptied.
+  const SettingsFields f = FieldsOf(calculator);
+  EXPECT_EQ(U8(TextOf(f.edA)), "101.000");
+  EXPECT_EQ(U8(TextOf(f.edN)), "20.000");
+  EXPECT_TRUE(IsWindowEnabled(f.edA));
+  EXPECT_FALSE(IsWindowEnabled(f.edN));
+  EXPECT_FALSE(IsWindowEnabled(f.edT1));
+  EXPECT_FALSE(IsWindowEnabled(f.edT2));
+  EXPECT_EQ(U8(TextOf(f.total)), "");
+
+  PostMessageW(calculator, WM_CLOSE, 0, 0);
+  EXPECT_EQ(ambrelix.ExitCode(), 0u);
+}
+
+TEST(AmbrelixExe, TheCloseBoxSavesTheFocusedFieldAsTypedAndARestartLoadsIt) {
+  {
+    RunningAmbrelix ambrelix;
+    HWND calculator = ambrelix.WaitForCalculator();
+    ASSERT_NE(calculator, nullptr);
+    TypeIntoD(calculator, FieldsOf(calculator).edD, "75");
+    PostMessageW(calculator, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(ambrelix.ExitCode(), 0u);
+  }
+  const auto stored = StoredValue(L"D");
+  ASSERT_TRUE(stored);
+  EXPECT_EQ(stored->second, Sz(u"75")) << "saved as the focused field held it";
+
+  RunningAmbrelix again;
+  HWND calculator = again.WaitForCalculator();
+  ASSERT_NE(calculator, nullptr);
+  EXPECT_EQ(U8(TextOf(FieldsOf(calculator).edD)), "75.000");
+  PostMessageW(calculator, WM_CLOSE, 0, 0);
+  EXPECT_EQ(again.ExitCode(), 0u);
+}
+
+// A value another program spoiled: the load stops there with the store's
+// message in the error box, the window opens all the same, and the next
+// close writes the value back in its own type.
+TEST(AmbrelixExe, ASpoiledValueIsReportedAndTheWindowStillOpens) {
+  const wchar_t spoiled[] = L"1";
+  ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, L"SOFTWARE\\Ambrelix\\Setup", L"RadioButton", REG_SZ,
+                            spoiled, sizeof spoiled),
+            ERROR_SUCCESS);
+  RunningAmbrelix ambrelix;
+  const std::optional<ShownBox> box = ambrelix.WaitForBox();
+  ASSERT_TRUE(box);
+  EXPECT_EQ(U8(box->caption), "Ambrelix");
+  // The message ends in a quote, which sorts below the full stop: none is added.
+  EXPECT_EQ(U8(box->text), "Invalid data type for 'RadioButton'");
+  PressOk(VisibleBoxes(ambrelix.processId()).front());
+
+  HWND calculator = ambrelix.WaitForCalculator();
+  ASSERT_NE(calculator, nullptr);
+  PostMessageW(calculator, WM_CLOSE, 0, 0);
+  EXPECT_EQ(ambrelix.ExitCode(), 0u);
+  const auto stored = StoredValue(L"RadioButton");
+  ASSERT_TRUE(stored);
+  EXPECT_EQ(stored->first, static_cast<DWORD>(REG_DWORD));
+  EXPECT_EQ(stored->second, Dword(0xFFFFFFFF)) << "no mode was selected";
+}
+
+TEST(AmbrelixExe, AboutShowsTheDialogModallyAndClosingOnlyHidesIt) {
+  RunningAmbrelix ambrelix;
+  HWND calculator = ambrelix.WaitForCalculator();
+  ASSERT_NE(calculator, nullptr);
+  for (int showing = 0; showing < 2; ++showing) {
+    SendClick(calculator, {40, 459});  // "About"
+    HWND about = nullptr;
+    ASSERT_TRUE(WaitUntil(
+        [&] { return (about = ambrelix.Find(L"AmbrelixAboutDialog")) && IsWindowVisible(about); }));
+    EXPECT_EQ(U8(TextOf(about)), "About");
+    EXPECT_FALSE(IsWindowEnabled(calculator)) << "modal: the calculator waits";
+    EXPECT_EQ(U8(TextOf(ChildAt(about, L"Static", {262, 16}))), "V1.1");
+    SendKey(VK_F4, {.alt = true});
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(about); }));
+    EXPECT_TRUE(IsWindow(about)) << "hidden, not destroyed";
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(calculator) != FALSE; }));
+  }
+  PostMessageW(calculator, WM_CLOSE, 0, 0);
+  EXPECT_EQ(ambrelix.ExitCode(), 0u);
+}
+
+// Logging off or shutting down skips the close handler, but what was typed
+// is kept all the same.
+TEST(AmbrelixExe, TheEndOfTheSessionSavesWithoutAMessage) {
+  RunningAmbrelix ambrelix;
+  HWND calculator = ambrelix.WaitForCalculator();
+  ASSERT_NE(calculator, nullptr);
+  TypeIntoD(calculator, FieldsOf(calculator).edD, "66");
+  HWND application = GetWindow(calculator, GW_OWNER);
+  DWORD_PTR answer = 0;
+  SendMessageTimeoutW(application, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer);
+  PostMessageW(application, WM_ENDSESSION, TRUE, 0);
+  EXPECT_EQ(ambrelix.ExitCode(), 0u);
+  EXPECT_TRUE(VisibleBoxes(ambrelix.processId()).empty());
+  const auto stored = StoredValue(L"D");
+  ASSERT_TRUE(stored);
+  EXPECT_EQ(stored->second, Sz(u"66"));
 }
 
 TEST(AmbrelixExe, EndingTheSessionEndsTheRunWithZero) {
