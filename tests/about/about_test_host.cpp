@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "synthetic_input.h"
+
 namespace ambrelix::ui::testing {
 namespace {
 
@@ -9,15 +11,6 @@ constexpr wchar_t kOwnerClass[] = L"AmbrelixAboutTestOwner";
 constexpr UINT_PTR kStepTimer = 1;
 // A condition not met after this many timer messages fails the script.
 constexpr int kMostAskedAgain = 300;
-
-INPUT KeyInput(WORD key, bool up) {
-  INPUT input = {};
-  input.type = INPUT_KEYBOARD;
-  input.ki.wVk = key;
-  input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
-  input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0u;
-  return input;
-}
 
 INPUT MouseInput(POINT screen, DWORD button) {
   INPUT input = {};
@@ -120,18 +113,7 @@ LRESULT CALLBACK AboutHost::WindowProc(HWND hwnd, UINT message, WPARAM wParam, L
   return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-void PressKey(WORD virtualKey, Keys held) {
-  std::vector<INPUT> inputs;
-  if (held.alt) inputs.push_back(KeyInput(VK_MENU, false));
-  if (held.ctrl) inputs.push_back(KeyInput(VK_CONTROL, false));
-  if (held.shift) inputs.push_back(KeyInput(VK_SHIFT, false));
-  inputs.push_back(KeyInput(virtualKey, false));
-  inputs.push_back(KeyInput(virtualKey, true));
-  if (held.shift) inputs.push_back(KeyInput(VK_SHIFT, true));
-  if (held.ctrl) inputs.push_back(KeyInput(VK_CONTROL, true));
-  if (held.alt) inputs.push_back(KeyInput(VK_MENU, true));
-  Send(inputs);
-}
+void PressKey(WORD virtualKey, Keys held) { ambrelix::testing::SendKey(virtualKey, held); }
 
 void MoveMouseTo(POINT screen) { Send({MouseInput(screen, 0)}); }
 void LeftDown(POINT screen) {

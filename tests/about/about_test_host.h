@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "synthetic_input.h"
 #include "ui/about_dialog.h"
 #include "ui/web_link_label.h"
 
@@ -69,11 +70,7 @@ class AboutHost {
   bool running_ = false;
 };
 
-struct Keys {
-  bool shift = false;
-  bool ctrl = false;
-  bool alt = false;
-};
+using Keys = ambrelix::testing::Held;
 void PressKey(WORD virtualKey, Keys held = {});
 
 // Mouse input at a point of the screen.

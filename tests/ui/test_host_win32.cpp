@@ -4,6 +4,8 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "synthetic_input.h"
+
 namespace ambrelix::ui::testing {
 namespace {
 
@@ -13,32 +15,6 @@ int beeps = 0;
 BOOL WINAPI CountBeep(UINT) {
   ++beeps;
   return TRUE;
-}
-
-bool IsExtendedKey(WORD key) {
-  switch (key) {
-    case VK_LEFT:
-    case VK_RIGHT:
-    case VK_UP:
-    case VK_DOWN:
-    case VK_HOME:
-    case VK_END:
-    case VK_INSERT:
-    case VK_DELETE:
-      return true;
-    default:
-      return false;
-  }
-}
-
-INPUT KeyInput(WORD key, bool up) {
-  INPUT input = {};
-  input.type = INPUT_KEYBOARD;
-  input.ki.wVk = key;
-  input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
-  input.ki.dwFlags =
-      (up ? KEYEVENTF_KEYUP : 0u) | (IsExtendedKey(key) ? KEYEVENTF_EXTENDEDKEY : 0u);
-  return input;
 }
 
 }  // namespace
@@ -118,14 +94,7 @@ void TestHost::Pump() {
 }
 
 void TestHost::Press(WORD virtualKey, Modifiers modifiers) {
-  std::vector<INPUT> inputs;
-  if (modifiers.ctrl) inputs.push_back(KeyInput(VK_CONTROL, false));
-  if (modifiers.shift) inputs.push_back(KeyInput(VK_SHIFT, false));
-  inputs.push_back(KeyInput(virtualKey, false));
-  inputs.push_back(KeyInput(virtualKey, true));
-  if (modifiers.shift) inputs.push_back(KeyInput(VK_SHIFT, true));
-  if (modifiers.ctrl) inputs.push_back(KeyInput(VK_CONTROL, true));
-  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+  ambrelix::testing::SendKey(virtualKey, {.shift = modifiers.shift, .ctrl = modifiers.ctrl});
   Pump();
 }
 

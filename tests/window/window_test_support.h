@@ -15,17 +15,12 @@
 #include <utility>
 #include <vector>
 
+#include "synthetic_input.h"
+
 namespace ambrelix::testing {
 
-struct Held {
-  bool shift = false;
-  bool ctrl = false;
-  bool alt = false;
-};
-
-// A key pressed and released with modifiers held around it, and text typed
-// on the keyboard (US layout), into whichever window has the focus.
-void SendKey(WORD virtualKey, Held held = {});
+// Text typed on the keyboard (US layout) into whichever window has the
+// focus; single keys go by SendKey.
 void SendText(std::string_view text);
 // A left click at a point of `window`'s client area.
 void SendClick(HWND window, POINT client);
