@@ -6,8 +6,8 @@
 #include <system_error>
 #include <vector>
 
-#include "resources/resource.h"
 #include "ui/calculator_window.h"
+#include "ui/controls_win32.h"
 
 namespace ambrelix::app {
 namespace {
@@ -46,11 +46,7 @@ Application::Application(HINSTANCE instance) : title_(ProvisionalTitle()), error
   windowClass.lpfnWndProc = &Application::WindowProc;
   windowClass.hInstance = instance;
   windowClass.lpszClassName = kWindowClass;
-  windowClass.hIcon = static_cast<HICON>(
-      LoadImageW(instance, MAKEINTRESOURCEW(IDI_MAIN), IMAGE_ICON, 32, 32, LR_SHARED));
-  windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_MAIN),
-                                                      IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                                      GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+  ui::SetCoilIcons(windowClass);
   if (!RegisterClassExW(&windowClass))
     throw std::system_error(static_cast<int>(GetLastError()), std::system_category(),
                             "RegisterClassExW(application)");

@@ -439,12 +439,7 @@ void RegisterWindowClass(WNDPROC procedure) {
   windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
   windowClass.lpszClassName = TForm1::kWindowClass;
-  // The coil, as the window's 32 x 32 icon and its small title-bar icon.
-  windowClass.hIcon = static_cast<HICON>(
-      LoadImageW(instance, MAKEINTRESOURCEW(IDI_MAIN), IMAGE_ICON, 32, 32, LR_SHARED));
-  windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_MAIN),
-                                                      IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                                      GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+  SetCoilIcons(windowClass);
   if (!RegisterClassExW(&windowClass))
     throw std::system_error(static_cast<int>(GetLastError()), std::system_category(),
                             "RegisterClassExW(TForm1)");

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "resources/resource.h"
 #include "ui/gdi_scopes.h"
 #include "ui/png/png_reader.h"
 #include "ui/window_placement.h"
@@ -50,6 +51,15 @@ FontHandle::FontHandle(const wchar_t* face, int pixelHeight, bool bold, BYTE cha
 
 FontHandle::~FontHandle() {
   if (font_) DeleteObject(font_);
+}
+
+void SetCoilIcons(WNDCLASSEXW& windowClass) {
+  auto load = [&](int width, int height) {
+    return static_cast<HICON>(LoadImageW(windowClass.hInstance, MAKEINTRESOURCEW(IDI_MAIN),
+                                         IMAGE_ICON, width, height, LR_SHARED));
+  };
+  windowClass.hIcon = load(32, 32);
+  windowClass.hIconSm = load(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON));
 }
 
 std::span<const std::uint8_t> ResourceBytes(int id) {

@@ -48,6 +48,9 @@ class FontHandle {
   HFONT font_ = nullptr;
 };
 
+// The coil as a window class's icons: 32 x 32 and the small title-bar size.
+void SetCoilIcons(WNDCLASSEXW& windowClass);
+
 // The bytes of one of this program's RCDATA resources; empty when missing.
 std::span<const std::uint8_t> ResourceBytes(int id);
 
