@@ -5,9 +5,12 @@
 #                  8-bit RGB without alpha
 #   coil48.png     the coil picture, 48 x 48 RGBA, for the About dialog
 #   Ambrelix.ico   the same picture at 32 x 32 and 48 x 48, 32-bit with alpha
+# The PNGs are then made as small as lossless PNG allows: optipng picks the
+# row filters, keeping colour type and bit depth, and zopfli recompresses the
+# image data (recompress_png.py); the pixels stay exactly as rendered.
 # The PNGs and the icon are checked in, so building needs none of this.
-# Needs python3, rsvg-convert (librsvg2-bin), ImageMagick and Liberation Sans
-# (fonts-liberation).
+# Needs python3, rsvg-convert (librsvg2-bin), ImageMagick, Liberation Sans
+# (fonts-liberation), optipng and zopfli.
 #
 #   resources/render.sh                    regenerate everything
 #   resources/render.sh --overlay OUT.png  also draw sample values where the
@@ -35,6 +38,11 @@ rsvg-convert -w 48 -h 48 "$work/coil.svg" -o "$work/coil48.png"
 rsvg-convert -w 32 -h 32 "$work/coil.svg" -o "$work/coil32.png"
 convert "$work/coil48.png" -strip PNG32:coil48.png
 convert "$work/coil32.png" "$work/coil48.png" -strip Ambrelix.ico
+
+# -nx: no reduction of colour type, bit depth or palette; the program reads
+# 8-bit RGB and RGBA only.
+optipng -quiet -o2 -nx -strip all drawing.png coil48.png
+python3 recompress_png.py drawing.png coil48.png
 
 if [ -n "$overlay" ]; then
   python3 drawing.py --labels >"$work/labels.svg"

@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ clang python3 zlib1g-dev googletest libgtest-dev libgmock-dev libbenchmark-dev libmpfr-dev
   mingw-w64 g++-mingw-w64-i686 libz-mingw-w64-dev
   wine wine64 wine32:i386 xvfb xauth x11-utils xdotool imagemagick librsvg2-bin fonts-liberation fonts-wine
-  time
+  time optipng zopfli
 )
 # libFuzzer's runtime has a different home on different releases.
 optional=(libclang-rt-dev libclang-rt-14-dev)
