@@ -11,7 +11,7 @@
 #include "calc/errors.h"
 #include "calc/unicode.h"
 #include "resources/resource.h"
-#include "ui/png/png_reader.h"
+#include "png/png_reader.h"
 #include "ui/window_placement.h"
 
 namespace ambrelix::ui {
