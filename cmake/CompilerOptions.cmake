@@ -27,3 +27,11 @@ if(WIN32)
   target_link_options(ambrelix_options INTERFACE -static -static-libgcc -static-libstdc++
     $<$<CONFIG:Release>:-s>)
 endif()
+
+# Linker maps for bench/binary_size.sh: <build>/maps/<target>.map.
+option(AMBRELIX_LINK_MAPS "Write a linker map for each executable" OFF)
+if(AMBRELIX_LINK_MAPS)
+  file(MAKE_DIRECTORY ${PROJECT_BINARY_DIR}/maps)
+  target_link_options(ambrelix_options INTERFACE
+    -Wl,-Map=${PROJECT_BINARY_DIR}/maps/$<TARGET_PROPERTY:NAME>.map)
+endif()
