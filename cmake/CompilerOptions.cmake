@@ -26,6 +26,13 @@ if(WIN32)
   # Release executables carry no symbols: Ambrelix.exe is half the size.
   target_link_options(ambrelix_options INTERFACE -static -static-libgcc -static-libstdc++
     $<$<CONFIG:Release>:-s>)
+
+  # std::terminate's handler for the executables that ship, without the C++
+  # demangler that libstdc++'s own handler pulls in (terminate_handler.cpp).
+  # An executable takes it with
+  #   target_link_libraries(<exe> PRIVATE ambrelix_terminate_handler)
+  add_library(ambrelix_terminate_handler OBJECT ${CMAKE_CURRENT_LIST_DIR}/terminate_handler.cpp)
+  target_link_libraries(ambrelix_terminate_handler PRIVATE ambrelix_options)
 endif()
 
 # Linker maps for bench/binary_size.sh: <build>/maps/<target>.map.
