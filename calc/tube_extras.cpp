@@ -36,4 +36,13 @@ std::optional<Extended> MaterialDensity(std::string_view name) noexcept {
   return std::nullopt;
 }
 
+std::string MaterialNames() {
+  std::string names;
+  for (const Material& m : kMaterials) {
+    if (!names.empty()) names += ", ";
+    names += m.name;
+  }
+  return names;
+}
+
 }  // namespace ambrelix

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "calc/extended.h"
@@ -46,5 +47,8 @@ inline constexpr std::array<Material, 6> kMaterials = {{
 
 // The density of a material named exactly as in kMaterials.
 std::optional<Extended> MaterialDensity(std::string_view name) noexcept;
+
+// The materials' names in the table's order, comma-separated.
+std::string MaterialNames();
 
 }  // namespace ambrelix
