@@ -1,0 +1,465 @@
+// The companion's questions beyond the calculator's, asked of the real
+// executable: how many turns a length of tube gives, and the tube's
+// surfaces, metal and mass, in single runs and what-if tables.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/cli/batch.h"
+#include "app/cli/byte_streams.h"
+#include "calc/number_text.h"
+#include "calc/tube_extras.h"
+#include "calc/unicode.h"
+#include "tests/companion/child_process.h"
+
+namespace ambrelix {
+namespace {
+
+using test_support::ProcessResult;
+using Args = std::vector<std::string>;
+
+ProcessResult Cli(const Args& args, const std::string& input = {}) {
+  return test_support::RunProcess(AMBRELIX_CLI_PATH, args, input);
+}
+
+// The calculator's first-run coil wound from a tube of the given length,
+// with any further options.
+Args Tube(const std::string& metres, const Args& more = {}) {
+  Args args{"--mode", "length", "--L",  metres, "--D",  "80",
+            "--P",    "4.2",    "--OD", "3.2",  "--ID", "1.2"};
+  args.insert(args.end(), more.begin(), more.end());
+  return args;
+}
+
+// The value printed for a name, or "(none)".
+std::string Printed(const std::string& out, const std::string& name) {
+  const std::size_t at = out.find(name + "\t");
+  if (at == std::string::npos || (at > 0 && out[at - 1] != '\n')) return "(none)";
+  const std::size_t from = at + name.size() + 1;
+  return out.substr(from, out.find('\n', from) - from);
+}
+
+// ---- one calculation ----
+
+TEST(LengthMode, SixMetresOfCopperTubeOnTheFirstRunCoil) {
+  const ProcessResult r = Cli(Tube("6", {"--extras", "--material", "copper"}));
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.out,
+            "edA\t103.45\nlbG\t1.00\nlbH\t100.25\nlbO\t83.20\nlbI\t76.80\nlbA2\t103.45\n"
+            "lbG2\t1.00\nlbP2\t4.20\nlbID2\t1.20\nlbOD2\t3.20\nlbh2\t100.25\nlbI2\t76.80\n"
+            "lbD2\t80.00\nlbO2\t83.20\nedN\t23.87\nedP\t4.20\nlbTotalLength\t6.000M\n"
+            "lbTotalVolume\t6.79ml\ngapWarning\tfalse\noutsideArea\t0.0603\ninsideArea\t0.0226\n"
+            "metalVolume\t41.47\nmass\t0.372\n");
+}
+
+TEST(LengthMode, TailsDensitiesSeparatorsAndTheGapWarning) {
+  struct Case {
+    const char* what;
+    Args args;
+    std::vector<std::pair<std::string, std::string>> printed;  // "(none)": not printed
+  };
+  const Case cases[] = {
+      {"both tails cut from the tube",
+       Tube("6", {"--t1", "100", "--t2", "120", "--tail1", "--tail2"}),
+       {{"edN", "22.99"},
+        {"edA", "99.78"},
+        {"lbTotalLength", "6.000M"},
+        {"outsideArea", "(none)"}}},
+      {"a tail given but not counted",
+       Tube("6", {"--t1", "100"}),
+       {{"edN", "23.87"}, {"lbTotalVolume", "6.79ml"}}},
+      {"all of the tube in its tail",
+       Tube("0.1", {"--t1", "100", "--tail1"}),
+       {{"edN", "0.00"}, {"edA", "3.20"}, {"lbH", "0.00"}, {"lbTotalLength", "0.100M"}}},
+      {"a density as text", Tube("6", {"--extras", "--density", "8.96"}), {{"mass", "0.372"}}},
+      {"extras without a density",
+       Tube("6", {"--extras"}),
+       {{"metalVolume", "41.47"}, {"mass", "(none)"}}},
+      {"pitch equal to OD",
+       {"--mode", "length", "--L", "6", "--D", "80", "--P", "3.2", "--OD", "3.2", "--ID", "1.2"},
+       {{"lbG", "0.00"}, {"edN", "23.87"}, {"gapWarning", "true"}}},
+      {"comma decimal",
+       {"--mode", "length", "--L", "6,5", "--D", "80", "--P", "4,2", "--OD", "3,2", "--ID", "1,2",
+        "--decimal", ",", "--thousand", ".", "--extras", "--density", "8,5"},
+       {{"edN", "25,86"},
+        {"lbTotalLength", "6,500M"},
+        {"outsideArea", "0,0653"},
+        {"metalVolume", "44,92"},
+        {"mass", "0,382"}}},
+      {"extras in height mode",
+       {"--mode", "height", "--D", "80", "--P", "4.2", "--A", "101", "--OD", "3.2", "--ID", "1.2",
+        "--extras", "--material", "stainless steel"},
+       {{"edN", "23.29"},
+        {"lbTotalLength", "5.853M"},
+        {"outsideArea", "0.0588"},
+        {"metalVolume", "40.45"},
+        {"mass", "0.321"}}},
+      {"extras in turns mode with tails",
+       {"--mode", "turns", "--D",     "80",      "--P",      "4.2",        "--n",
+        "20",     "--OD",  "3.2",     "--ID",    "1.2",      "--t1",       "100",
+        "--t2",   "120",   "--tail1", "--tail2", "--extras", "--material", "titanium"},
+       {{"edN", "(none)"},
+        {"lbTotalLength", "5.247M"},
+        {"insideArea", "0.0198"},
+        {"metalVolume", "36.27"},
+        {"mass", "0.164"}}},
+  };
+  for (const Case& c : cases) {
+    const ProcessResult r = Cli(c.args);
+    EXPECT_EQ(r.exitCode, 0) << c.what << "\n" << r.err;
+    for (const auto& [name, value] : c.printed)
+      EXPECT_EQ(Printed(r.out, name), value) << c.what << ": " << name << "\n" << r.out;
+  }
+}
+
+TEST(LengthMode, EveryMaterialWeighsAsItsDensityDoes) {
+  for (const Material& m : kMaterials) {
+    const ProcessResult named = Cli(Tube("6", {"--extras", "--material", std::string(m.name)}));
+    const std::string density = Utf16ToUtf8(NumberToFixedText(m.density, 2, NumberSeparators{}));
+    const ProcessResult given = Cli(Tube("6", {"--extras", "--density", density}));
+    EXPECT_EQ(named.exitCode, 0) << m.name << "\n" << named.err;
+    EXPECT_EQ(named.out, given.out) << m.name;
+    EXPECT_NE(Printed(named.out, "mass"), "(none)") << m.name;
+  }
+}
+
+TEST(LengthMode, FailuresShowTheErrorBoxTextAndPrintNoResults) {
+  struct Case {
+    Args args;
+    const char* shown;
+  };
+  const Case cases[] = {
+      {Tube("0.2", {"--t1", "100", "--t2", "120", "--tail1", "--tail2"}),
+       "The tails are longer than the tube."},
+      {Tube("-1"), "The tails are longer than the tube."},
+      {{"--mode", "length", "--L", "6", "--D", "0", "--P", "0", "--OD", "3.2", "--ID", "1.2"},
+       "Floating point division by zero."},
+      {{"--mode", "length", "--L", "0", "--D", "0", "--P", "0", "--OD", "3.2", "--ID", "1.2"},
+       "Invalid floating point operation."},
+      {Tube("1e4930"), "Floating point overflow."},
+      {Tube("6 m"), "'6 m' is not a valid floating point value."},
+      {Tube("6,0"), "'6,0' is not a valid floating point value."},
+      // The texts are read in order, D, P, L, OD, ID, t1, t2, then the density.
+      {{"--mode", "length", "--L", "x", "--D", "80", "--P", "y", "--OD", "3.2", "--ID", "1.2"},
+       "'y' is not a valid floating point value."},
+      {{"--mode", "length", "--L", "x", "--D", "80", "--P", "4.2", "--OD", "z", "--ID", "1.2"},
+       "'x' is not a valid floating point value."},
+      {Tube("6", {"--t2", "q", "--extras", "--density", "heavy"}),
+       "'q' is not a valid floating point value."},
+      {Tube("6", {"--extras", "--density", "heavy"}),
+       "'heavy' is not a valid floating point value."},
+      // Every text is read before the arithmetic starts.
+      {Tube("0.2", {"--t1", "300", "--tail1", "--extras", "--density", ""}),
+       "'' is not a valid floating point value."},
+  };
+  for (const Case& c : cases) {
+    const ProcessResult r = Cli(c.args);
+    EXPECT_EQ(r.exitCode, 1) << c.shown;
+    EXPECT_EQ(r.out, "") << c.shown;
+    EXPECT_EQ(r.err, std::string(c.shown) + "\n");
+  }
+}
+
+TEST(LengthMode, MalformedCommandLinesShowTheUsage) {
+  const std::pair<const char*, Args> cases[] = {
+      {"A in length mode", Tube("6", {"--A", "101"})},
+      {"n in length mode", Tube("6", {"--n", "20"})},
+      {"L in height mode",
+       {"--mode", "height", "--L", "6", "--D", "80", "--P", "4.2", "--A", "101", "--OD", "3.2",
+        "--ID", "1.2"}},
+      {"L in turns mode",
+       {"--mode", "turns", "--L", "6", "--D", "80", "--P", "4.2", "--n", "20", "--OD", "3.2",
+        "--ID", "1.2"}},
+      {"missing L", {"--mode", "length", "--D", "80", "--P", "4.2", "--OD", "3.2", "--ID", "1.2"}},
+      {"density and material",
+       Tube("6", {"--extras", "--density", "8.96", "--material", "copper"})},
+      {"unknown material", Tube("6", {"--extras", "--material", "Copper"})},
+      {"a material without extras", Tube("6", {"--material", "copper"})},
+      {"a density without extras", Tube("6", {"--density", "8.96"})},
+      {"L twice", Tube("6", {"--L", "7"})},
+      {"csv with L", {"--csv", "-", "--L", "6"}},
+      {"csv with a density", {"--csv", "-", "--extras", "--density", "8.96"}},
+      {"csv with a material", {"--csv", "-", "--extras", "--material", "copper"}},
+  };
+  for (const auto& [what, args] : cases) {
+    const ProcessResult r = Cli(args);
+    EXPECT_EQ(r.exitCode, 2) << what;
+    EXPECT_EQ(r.out, "") << what;
+    EXPECT_NE(r.err.find("usage: ambrelix-cli"), std::string::npos) << what << "\n" << r.err;
+  }
+  const ProcessResult unknown = Cli(Tube("6", {"--extras", "--material", "gold"}));
+  EXPECT_NE(unknown.err.find("copper, brass, aluminium, carbon steel, stainless steel, titanium"),
+            std::string::npos)
+      << unknown.err;
+}
+
+// Turns mode's total length, as printed, fed back into length mode.
+TEST(LengthMode, TheLengthOfGivenTurnsGivesThemBack) {
+  for (const Args& tails : {Args{}, Args{"--t1", "100", "--t2", "120", "--tail1", "--tail2"},
+                            Args{"--t2", "250.5", "--tail2"}}) {
+    for (const char* turns : {"20", "3.5", "157.25"}) {
+      Args forward{"--mode", "turns", "--D",  "80",  "--P",  "4.2",
+                   "--n",    turns,   "--OD", "3.2", "--ID", "1.2"};
+      forward.insert(forward.end(), tails.begin(), tails.end());
+      const ProcessResult there = Cli(forward);
+      ASSERT_EQ(there.exitCode, 0) << there.err;
+      std::string metres = Printed(there.out, "lbTotalLength");
+      ASSERT_TRUE(metres.ends_with("M")) << there.out;
+      metres.pop_back();
+
+      const ProcessResult back = Cli(Tube(metres, tails));
+      ASSERT_EQ(back.exitCode, 0) << back.err;
+      EXPECT_EQ(Printed(back.out, "edN"),
+                Utf16ToUtf8(NumberToFixedText(TextToNumber(Utf8ToUtf16(turns), NumberSeparators{}),
+                                              2, NumberSeparators{})))
+          << turns << " turns, " << metres << " m";
+      EXPECT_EQ(Printed(back.out, "edA"), Printed(there.out, "edA")) << turns << " turns";
+    }
+  }
+}
+
+// The help's worked examples print what the help says they print.
+TEST(LengthMode, HelpDescribesItWithWorkedExamples) {
+  const ProcessResult help = Cli({"--help"});
+  ASSERT_EQ(help.exitCode, 0);
+  for (const char* text :
+       {"--mode height|turns|length|none", "--L T", "--extras", "--density T", "--material NAME",
+        "ambrelix-cli --mode length --L 6 --D 80 --P 4.2 --OD 3.2 --ID 1.2",
+        "outside_area_m2,\ninside_area_m2,metal_volume_cm3,mass_kg", "\"The tails are longer"})
+    EXPECT_NE(help.out.find(text), std::string::npos) << text;
+  for (const Material& m : kMaterials) {
+    const std::string entry =
+        std::string(m.name) + (m.name.find(' ') != std::string::npos ? "\" (" : " (") +
+        Utf16ToUtf8(NumberToFixedText(m.density, 2, NumberSeparators{})) + ")";
+    EXPECT_NE(help.out.find(entry), std::string::npos) << entry;
+  }
+
+  const ProcessResult example = Cli(Tube("6", {"--extras", "--material", "copper"}));
+  for (const char* name :
+       {"edA", "lbH", "edN", "lbTotalLength", "outsideArea", "insideArea", "metalVolume", "mass"}) {
+    const std::string claim = std::string(name) + " " + Printed(example.out, name);
+    EXPECT_NE(help.out.find(claim), std::string::npos) << claim << "\n" << help.out;
+  }
+}
+
+// ---- what-if tables ----
+
+constexpr char kResultHeader[] =
+    "gap_mm,helix_height_mm,coil_od_mm,coil_id_mm,overall_height_mm,turns,length_m,volume_ml,"
+    "gap_warning,";
+constexpr char kExtrasHeader[] = "outside_area_m2,inside_area_m2,metal_volume_cm3,mass_kg,";
+
+ProcessResult Table(const std::string& csv, Args extra = {}) {
+  Args args{"--csv", "-"};
+  args.insert(args.end(), extra.begin(), extra.end());
+  return Cli(args, csv);
+}
+
+TEST(LengthModeTable, RowsOfEveryModeWithAndWithoutExtras) {
+  const std::string columns = "mode,D,P,A,n,L,OD,ID,t1,t2,tail1,tail2,density,material";
+  const std::string input = columns + "\n" +
+                            "length,80,4.2,,,6,3.2,1.2,0,0,0,0,,copper\n"
+                            "length,80,4.2,,,6,3.2,1.2,100,120,1,1,8.5,\n"
+                            "height,80,4.2,101,,,3.2,1.2,0,0,0,0,,\n"
+                            "turns,80,4.2,,20,,3.2,1.2,0,0,0,0,7.85,\n"
+                            "length,80,4.2,,,0.2,3.2,1.2,100,120,1,1,,\n"
+                            "length,80,4.2,,,6,3.2,1.2,0,0,0,0,dense,\n"
+                            "none,,,,,,,,,,0,0,,brass\n";
+  const ProcessResult plain = Table(input);
+  EXPECT_EQ(plain.exitCode, 0) << plain.err;
+  EXPECT_EQ(plain.out, columns + "," + kResultHeader + "error\n" +
+                           "length,80,4.2,,,6,3.2,1.2,0,0,0,0,,copper,"
+                           "1.00,100.25,83.20,76.80,103.45,23.87,6.000,6.79,false,\n"
+                           "length,80,4.2,,,6,3.2,1.2,100,120,1,1,8.5,,"
+                           "1.00,96.58,83.20,76.80,99.78,22.99,6.000,6.79,false,\n"
+                           "height,80,4.2,101,,,3.2,1.2,0,0,0,0,,,"
+                           "1.00,97.80,83.20,76.80,101.00,23.29,5.853,6.62,false,\n"
+                           "turns,80,4.2,,20,,3.2,1.2,0,0,0,0,7.85,,"
+                           "1.00,84.00,83.20,76.80,87.20,20.00,5.027,5.69,false,\n"
+                           "length,80,4.2,,,0.2,3.2,1.2,100,120,1,1,,,,,,,,,,,,"
+                           "The tails are longer than the tube.\n"
+                           // Without extras the density is not read.
+                           "length,80,4.2,,,6,3.2,1.2,0,0,0,0,dense,,"
+                           "1.00,100.25,83.20,76.80,103.45,23.87,6.000,6.79,false,\n"
+                           "none,,,,,,,,,,0,0,,brass,,,,,,,,,,\n");
+
+  const ProcessResult extras = Table(input, {"--extras"});
+  EXPECT_EQ(extras.exitCode, 0) << extras.err;
+  EXPECT_EQ(extras.out, columns + "," + kResultHeader + kExtrasHeader + "error\n" +
+                            "length,80,4.2,,,6,3.2,1.2,0,0,0,0,,copper,"
+                            "1.00,100.25,83.20,76.80,103.45,23.87,6.000,6.79,false,"
+                            "0.0603,0.0226,41.47,0.372,\n"
+                            "length,80,4.2,,,6,3.2,1.2,100,120,1,1,8.5,,"
+                            "1.00,96.58,83.20,76.80,99.78,22.99,6.000,6.79,false,"
+                            "0.0603,0.0226,41.47,0.352,\n"
+                            "height,80,4.2,101,,,3.2,1.2,0,0,0,0,,,"
+                            "1.00,97.80,83.20,76.80,101.00,23.29,5.853,6.62,false,"
+                            "0.0588,0.0221,40.45,,\n"
+                            "turns,80,4.2,,20,,3.2,1.2,0,0,0,0,7.85,,"
+                            "1.00,84.00,83.20,76.80,87.20,20.00,5.027,5.69,false,"
+                            "0.0505,0.0190,34.75,0.273,\n"
+                            "length,80,4.2,,,0.2,3.2,1.2,100,120,1,1,,,,,,,,,,,,,,,,"
+                            "The tails are longer than the tube.\n"
+                            "length,80,4.2,,,6,3.2,1.2,0,0,0,0,dense,,,,,,,,,,,,,,,"
+                            "'dense' is not a valid floating point value.\n"
+                            "none,,,,,,,,,,0,0,,brass,,,,,,,,,,,,,,\n");
+}
+
+TEST(LengthModeTable, MalformedDensityColumnsStopTheTable) {
+  struct Case {
+    const char* input;
+    const char* where;
+  };
+  const Case cases[] = {
+      {"mode,L,material\nnone,,copper\nnone,,gold\n", "line 3 "},
+      {"mode,L,material\nnone,,copper\nnone,,Copper\n", "line 3 "},
+      {"mode,density,material\nnone,,copper\nnone,8.96,copper\n", "line 3 "},
+      {"mode,L,l\nnone,,\n", "line 1 "},
+  };
+  for (const Case& c : cases) {
+    for (const Args& extra : {Args{}, Args{"--extras"}}) {
+      const ProcessResult r = Table(c.input, extra);
+      EXPECT_EQ(r.exitCode, 2) << c.input;
+      EXPECT_NE(r.err.find(c.where), std::string::npos) << c.input << "\n" << r.err;
+    }
+  }
+}
+
+// The rows of a table and the single runs with the same texts agree.
+TEST(LengthModeTable, RowsAgreeWithSingleRuns) {
+  std::mt19937 random(20261211);
+  auto decimal = [&](int lo, int hi) {
+    const int hundredths = std::uniform_int_distribution<int>(lo * 100, hi * 100)(random);
+    return std::to_string(hundredths / 100) + "." +
+           std::to_string(100 + hundredths % 100).substr(1);
+  };
+  std::string table = "mode,D,P,L,A,n,OD,ID,t1,t2,tail1,tail2,density,material\n";
+  std::vector<Args> runs;
+  for (int i = 0; i < 18; ++i) {
+    const char* mode = i % 3 == 0 ? "height" : i % 3 == 1 ? "turns" : "length";
+    const std::string D = decimal(5, 900), P = decimal(1, 30), L = decimal(1, 40),
+                      A = decimal(10, 3000), n = decimal(1, 200), OD = decimal(1, 12),
+                      ID = decimal(0, 1), t1 = decimal(0, 400), t2 = decimal(0, 400);
+    const bool tail1 = random() % 2, tail2 = random() % 2;
+    const std::string density = i % 2 ? decimal(1, 20) : "";
+    const std::string material =
+        i % 2 ? "" : std::string(kMaterials[random() % kMaterials.size()].name);
+    const std::string third = i % 3 == 0 ? A : i % 3 == 1 ? n : L;
+    table += std::string(mode) + "," + D + "," + P + "," + (i % 3 == 2 ? L : "") + "," +
+             (i % 3 == 0 ? A : "") + "," + (i % 3 == 1 ? n : "") + "," + OD + "," + ID + "," + t1 +
+             "," + t2 + "," + (tail1 ? "1" : "0") + "," + (tail2 ? "1" : "0") + "," + density +
+             "," + material + "\n";
+    Args args = {"--mode",
+                 mode,
+                 "--D",
+                 D,
+                 "--P",
+                 P,
+                 i % 3 == 0 ? "--A" : i % 3 == 1 ? "--n" : "--L",
+                 third,
+                 "--OD",
+                 OD,
+                 "--ID",
+                 ID,
+                 "--t1",
+                 t1,
+                 "--t2",
+                 t2,
+                 "--extras"};
+    if (tail1) args.push_back("--tail1");
+    if (tail2) args.push_back("--tail2");
+    if (!density.empty()) args.insert(args.end(), {"--density", density});
+    if (!material.empty()) args.insert(args.end(), {"--material", material});
+    runs.push_back(args);
+  }
+  const ProcessResult batch = Table(table, {"--extras"});
+  ASSERT_EQ(batch.exitCode, 0) << batch.err;
+
+  std::size_t lineStart = batch.out.find('\n') + 1;
+  for (const Args& args : runs) {
+    const std::size_t lineEnd = batch.out.find('\n', lineStart);
+    std::vector<std::string> fields;
+    for (std::size_t from = lineStart;;) {
+      const std::size_t comma = batch.out.find(',', from);
+      if (comma == std::string::npos || comma > lineEnd) {
+        fields.push_back(batch.out.substr(from, lineEnd - from));
+        break;
+      }
+      fields.push_back(batch.out.substr(from, comma - from));
+      from = comma + 1;
+    }
+    lineStart = lineEnd + 1;
+    ASSERT_EQ(fields.size(), 14u + 14u);
+
+    const ProcessResult single = Cli(args);
+    const std::string where = single.err + batch.out.substr(0, lineEnd);
+    if (single.exitCode != 0) {
+      EXPECT_EQ(fields.back() + "\n", single.err) << where;
+      continue;
+    }
+    const std::string turns = args[1] == "turns" ? "(given)" : Printed(single.out, "edN");
+    const std::pair<std::size_t, std::string> expected[] = {
+        {14, Printed(single.out, "lbG")},           {15, Printed(single.out, "lbH")},
+        {18, Printed(single.out, "lbA2")},          {19, turns},
+        {20, Printed(single.out, "lbTotalLength")}, {21, Printed(single.out, "lbTotalVolume")},
+        {22, Printed(single.out, "gapWarning")},    {23, Printed(single.out, "outsideArea")},
+        {24, Printed(single.out, "insideArea")},    {25, Printed(single.out, "metalVolume")},
+        {26, Printed(single.out, "mass")}};
+    for (const auto& [column, text] : expected) {
+      std::string field = fields[column];
+      if (column == 19 && text == "(given)") continue;
+      if (column == 20) field += "M";
+      if (column == 21) field += "ml";
+      EXPECT_EQ(field, text) << "column " << column << "\n" << where;
+    }
+    EXPECT_EQ(fields.back(), "") << where;
+  }
+}
+
+// In-process: however the input arrives and however many threads compute,
+// the table with extras is the same.
+TEST(LengthModeTable, PiecesAndThreadsDoNotChangeTheExtras) {
+  std::string csv = "mode,D,P,A,n,L,OD,ID,t1,tail1,material,density\n";
+  for (int i = 0; i < 4000; ++i) {
+    const std::string d = std::to_string(20 + i % 300);
+    const std::string material(kMaterials[i % kMaterials.size()].name);
+    switch (i % 4) {
+      case 0:
+        csv += "length," + d + ",4.2,,," + std::to_string(1 + i % 40) + ".5,3.2,1.2,100,1," +
+               material + ",\n";
+        break;
+      case 1:
+        csv += "turns," + d + ",4.2,,12.5,,3.2,1.2,0,0,,7.9\n";
+        break;
+      case 2:
+        csv += "length," + d + ",4.2,,,0.05,3.2,1.2,100,1,,\n";  // tails longer than the tube
+        break;
+      default:
+        csv += "height," + d + ",5,90,,,3.2,1.2,7,1,,x\n";  // a density that does not read
+        break;
+    }
+  }
+  auto table = [&](std::size_t chunk, unsigned workers) {
+    cli::MemorySource input(csv, chunk);
+    cli::StringSink output;
+    cli::BatchOptions options;
+    options.workers = workers;
+    options.extras = true;
+    EXPECT_FALSE(cli::RunBatch(input, output, options));
+    return output.text;
+  };
+  const std::string expected = table(csv.size(), 0);
+  EXPECT_EQ(std::count(expected.begin(), expected.end(), '\n'), 4001);
+  for (const std::size_t chunk : {std::size_t{7}, std::size_t{4093}})
+    for (const unsigned workers : {1u, 3u})
+      EXPECT_TRUE(table(chunk, workers) == expected)
+          << chunk << " bytes, " << workers << " workers";
+}
+
+}  // namespace
+}  // namespace ambrelix
