@@ -5,6 +5,7 @@
 
 #include "calc/tube_extras.h"
 #include "calc/unicode.h"
+#include "resources/version.h"
 
 namespace ambrelix::cli {
 
@@ -13,7 +14,7 @@ const char kUsageSynopsis[] =
     "                    --OD T --ID T [--t1 T] [--t2 T] [--tail1] [--tail2]\n"
     "                    [--extras [--density T | --material NAME]] [--decimal C] [--thousand C]\n"
     "       ambrelix-cli --csv FILE|- [--extras] [--decimal C] [--thousand C]\n"
-    "       ambrelix-cli --help\n";
+    "       ambrelix-cli --help | --version\n";
 
 const char kHelpText[] =
     "Ambrelix console companion: the geometry of a tube wound into a cylindrical helix.\n"
@@ -71,6 +72,8 @@ const char kHelpText[] =
     "Exit status: 0 done; 1 the calculation failed (the message is on standard error);\n"
     "2 the command line or the CSV file is malformed; 3 reading, writing or memory failed.\n";
 
+const char kVersionText[] = "ambrelix-cli " AMBRELIX_RELEASE_TEXT "\n";
+
 namespace {
 
 enum Option : std::size_t {
@@ -93,6 +96,7 @@ enum Option : std::size_t {
   kExtras,
   kDensity,
   kMaterial,
+  kVersion,
   kOptionCount
 };
 
@@ -106,7 +110,7 @@ constexpr std::array<KnownOption, kOptionCount> kOptions = {{
     {"--n", true},        {"--OD", true},      {"--ID", true},       {"--t1", true},
     {"--t2", true},       {"--tail1", false},  {"--tail2", false},   {"--decimal", true},
     {"--thousand", true}, {"--csv", true},     {"--help", false},    {"--L", true},
-    {"--extras", false},  {"--density", true}, {"--material", true},
+    {"--extras", false},  {"--density", true}, {"--material", true}, {"--version", false},
 }};
 
 struct Given {
@@ -138,6 +142,11 @@ Invocation ParseArguments(const std::vector<std::string>& args) {
       throw UsageError("unexpected argument '" + arg + "'");
     }
     if (o == kHelp) return Invocation{};
+    if (o == kVersion) {
+      Invocation version;
+      version.kind = Invocation::Kind::kVersion;
+      return version;
+    }
     if (given[o].present) throw UsageError(arg + " is given twice");
     given[o].present = true;
     if (kOptions[o].takesValue) {
