@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "ui/calculator_window.h"
-#include "ui/controls_win32.h"
+#include "ui/win32/controls.h"
 
 namespace ambrelix::app {
 namespace {

@@ -11,8 +11,8 @@
 #include "settings/settings_store.h"
 #include "ui/about_dialog.h"
 #include "ui/calculator_window.h"
-#include "ui/controls_win32.h"
-#include "ui/regional_separators.h"
+#include "ui/win32/controls.h"
+#include "ui/win32/regional_separators.h"
 
 namespace {
 

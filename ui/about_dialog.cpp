@@ -11,10 +11,10 @@
 #include <system_error>
 #include <vector>
 
-#include "resources/resource.h"
-#include "ui/gdi_scopes.h"
-#include "ui/numeric_edit_win32.h"
 #include "png/png_reader.h"
+#include "resources/resource.h"
+#include "ui/win32/gdi_scopes.h"
+#include "ui/win32/numeric_edit_window.h"
 #include "ui/window_placement.h"
 
 namespace ambrelix::ui {

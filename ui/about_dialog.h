@@ -15,8 +15,8 @@
 #include <optional>
 
 #include "ui/error_display.h"
-#include "ui/web_link_label.h"
-#include "ui/window_subclass.h"
+#include "ui/win32/web_link_label.h"
+#include "ui/win32/window_subclass.h"
 
 namespace ambrelix::ui {
 

@@ -18,11 +18,11 @@
 
 #include "calc/calculation_run.h"
 #include "settings/settings_controls.h"
-#include "ui/controls_win32.h"
 #include "ui/error_display.h"
-#include "ui/numeric_edit_win32.h"
-#include "ui/regional_separators.h"
 #include "ui/result_writes.h"
+#include "ui/win32/controls.h"
+#include "ui/win32/numeric_edit_window.h"
+#include "ui/win32/regional_separators.h"
 
 namespace ambrelix::ui {
 

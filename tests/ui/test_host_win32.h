@@ -12,7 +12,7 @@
 
 #include "calc/number_text.h"
 #include "ui/error_display.h"
-#include "ui/numeric_edit_win32.h"
+#include "ui/win32/numeric_edit_window.h"
 
 namespace ambrelix::ui::testing {
 

@@ -1,4 +1,4 @@
-#include "ui/web_link_label.h"
+#include "ui/win32/web_link_label.h"
 
 #include <shellapi.h>
 #include <windowsx.h>

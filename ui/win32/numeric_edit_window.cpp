@@ -1,4 +1,4 @@
-#include "ui/numeric_edit_win32.h"
+#include "ui/win32/numeric_edit_window.h"
 
 #include <shlwapi.h>
 
@@ -6,7 +6,7 @@
 #include <system_error>
 #include <vector>
 
-#include "ui/gdi_scopes.h"
+#include "ui/win32/gdi_scopes.h"
 
 namespace ambrelix::ui {
 namespace {

@@ -17,7 +17,7 @@
 #include "ui/error_display.h"
 #include "ui/numeric_edit.h"
 #include "ui/text_box.h"
-#include "ui/window_subclass.h"
+#include "ui/win32/window_subclass.h"
 
 namespace ambrelix::ui {
 

@@ -1,4 +1,4 @@
-#include "ui/window_subclass.h"
+#include "ui/win32/window_subclass.h"
 
 #include <system_error>
 

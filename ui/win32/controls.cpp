@@ -1,13 +1,13 @@
-#include "ui/controls_win32.h"
+#include "ui/win32/controls.h"
 
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
 #include <system_error>
 
-#include "resources/resource.h"
-#include "ui/gdi_scopes.h"
 #include "png/png_reader.h"
+#include "resources/resource.h"
+#include "ui/win32/gdi_scopes.h"
 #include "ui/window_placement.h"
 
 namespace ambrelix::ui {
