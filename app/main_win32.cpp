@@ -30,9 +30,9 @@ class OleApartment {
   bool initialised_;
 };
 
-int RunAmbrelix(HINSTANCE instance, int showState) {
+int RunAmbrelix(int showState) {
   using namespace ambrelix;
-  app::Application application(instance);
+  app::Application application;
   application.AnswerVersionProbe();
   application.SetTitle(u"Ambrelix");
 
@@ -68,10 +68,10 @@ int RunAmbrelix(HINSTANCE instance, int showState) {
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showState) {
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showState) {
   OleApartment apartment;
   try {
-    return RunAmbrelix(instance, showState);
+    return RunAmbrelix(showState);
   } catch (...) {
     // Only a failure to build the windows gets here: handlers catch their own.
     ambrelix::app::ErrorBox startupErrors(u"Ambrelix");

@@ -8,11 +8,11 @@
 #include <span>
 #include <stdexcept>
 #include <string_view>
-#include <system_error>
 #include <vector>
 
 #include "png/png_reader.h"
 #include "resources/resource.h"
+#include "ui/win32/controls.h"
 #include "ui/win32/gdi_scopes.h"
 #include "ui/win32/numeric_edit_window.h"
 #include "ui/window_placement.h"
@@ -22,7 +22,6 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"AmbrelixAboutDialog";
 constexpr wchar_t kFontFace[] = L"Tahoma";
-constexpr COLORREF kNavy = RGB(0, 0, 128);
 constexpr int kClientWidth = 434;
 constexpr int kClientHeight = 155;
 
@@ -105,123 +104,53 @@ int PartId(std::size_t index) {
   return kParts[index].kind == Kind::Button ? IDOK : kFirstPartId + static_cast<int>(index);
 }
 
-constexpr const Part& PartNamed(std::wstring_view name) {
-  for (const Part& part : kParts)
-    if (part.name == name) return part;
-  throw std::logic_error("no such part");
-}
-
 // Plain labels draw no background while the desktop's visual styles are on,
 // so the gradient shows behind their text; without them they fill their
 // rectangles with the button face.
 bool DesktopVisualStylesOn() { return VisualStylesInUse() && IsAppThemed(); }
-
-std::span<const std::uint8_t> RawResource(int id) {
-  HMODULE module = GetModuleHandleW(nullptr);
-  HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(id), RT_RCDATA);
-  if (!found) throw std::runtime_error("The executable lacks the About dialog's picture");
-  HGLOBAL loaded = LoadResource(module, found);
-  return {static_cast<const std::uint8_t*>(LockResource(loaded)), SizeofResource(module, found)};
-}
 
 }  // namespace
 
 // The GDI objects the dialog draws with, released after its window.
 class TForm2::Resources {
  public:
-  Resources() : coil_(LoadCoil()) {
-    icon_ = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_MAIN),
-                                          IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR));
+  Resources() {
+    const std::span<const std::uint8_t> coil = ResourceBytes(IDR_COIL48);
+    if (coil.empty()) throw std::runtime_error("The executable lacks the About dialog's picture");
+    image1_.LoadPng(coil);
+    icon_.reset(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_MAIN),
+                                              IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR)));
   }
-  ~Resources() {
-    for (const LoadedFont& font : fonts_) DeleteObject(font.handle);
-    if (icon_) DestroyIcon(icon_);
-    DeleteObject(coil_);
-  }
-  Resources(const Resources&) = delete;
-  Resources& operator=(const Resources&) = delete;
 
   HFONT Font(int height, bool bold) {
     for (const LoadedFont& font : fonts_)
-      if (font.height == height && font.bold == bold) return font.handle;
-    HFONT handle = CreateFontW(-height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                               DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                               DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, kFontFace);
-    if (!handle) throw std::runtime_error("CreateFontW failed");
-    fonts_.push_back({height, bold, handle});
-    return handle;
+      if (font.height == height && font.bold == bold) return font.handle.get();
+    fonts_.push_back({height, bold, MakeFont(kFontFace, height, bold, DEFAULT_CHARSET)});
+    return fonts_.back().handle.get();
   }
-  HICON icon() const { return icon_; }
-  HBITMAP coil() const { return coil_; }
-  int coilWidth() const { return coilWidth_; }
-  int coilHeight() const { return coilHeight_; }
+  HICON icon() const { return icon_.get(); }
+  PictureComponent& image1() { return image1_; }
 
  private:
   struct LoadedFont {
     int height;
     bool bold;
-    HFONT handle;
+    FontHandle handle;
   };
 
-  // The 48 x 48 picture as a 32-bit DIB with premultiplied alpha, which is
-  // what AlphaBlend takes for per-pixel transparency.
-  HBITMAP LoadCoil() {
-    const DecodedImage image = DecodePng(RawResource(IDR_COIL48));
-    if (image.bitsPerPixel != 32) throw std::runtime_error("The coil picture has no alpha channel");
-    coilWidth_ = static_cast<int>(image.width);
-    coilHeight_ = static_cast<int>(image.height);
-    BITMAPINFO format = {};
-    format.bmiHeader.biSize = sizeof format.bmiHeader;
-    format.bmiHeader.biWidth = coilWidth_;
-    format.bmiHeader.biHeight = -coilHeight_;
-    format.bmiHeader.biPlanes = 1;
-    format.bmiHeader.biBitCount = 32;
-    format.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!bitmap) throw std::runtime_error("CreateDIBSection failed");
-    auto* out = static_cast<std::uint8_t*>(bits);
-    for (std::uint32_t y = 0; y < image.height; ++y) {
-      const std::uint8_t* in = image.pixels.data() + y * image.stride;
-      for (std::uint32_t x = 0; x < image.width; ++x, in += 4, out += 4) {
-        const unsigned alpha = in[3];
-        for (int channel = 0; channel < 3; ++channel)
-          out[channel] = static_cast<std::uint8_t>((in[channel] * alpha + 127) / 255);
-        out[3] = in[3];
-      }
-    }
-    return bitmap;
-  }
-
-  int coilWidth_ = 0;
-  int coilHeight_ = 0;
-  HBITMAP coil_;
-  HICON icon_ = nullptr;
+  PictureComponent image1_;
+  IconHandle icon_;
   std::vector<LoadedFont> fonts_;
 };
 
 TForm2::TForm2(ErrorDisplay& errors, ShellOpener& shell, HWND applicationWindow)
-    : errors_(errors),
+    : WindowBase(errors),
       applicationWindow_(applicationWindow),
       webLabel1_(shell, errors),
       resources_(std::make_unique<Resources>()) {
-  HINSTANCE instance = GetModuleHandleW(nullptr);
-  static const bool registered = [instance] {
-    WNDCLASSEXW windowClass = {};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = &TForm2::WindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    // The button face, painted over by the gradient.
-    windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    windowClass.lpszClassName = kClassName;
-    if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-      throw std::system_error(static_cast<int>(GetLastError()), std::system_category(),
-                              "RegisterClassExW(About dialog)");
-    return true;
-  }();
-  static_cast<void>(registered);
-
+  // The button face, painted over by the gradient.
+  const WindowClass windowClass = {
+      .name = kClassName, .cursor = IDC_ARROW, .background = GetSysColorBrush(COLOR_BTNFACE)};
   // A fixed dialog frame: caption with the system menu and close box, no
   // minimise or maximise box, no sizing border. The labels are transparent
   // over the gradient, so the dialog does not clip its children.
@@ -229,25 +158,22 @@ TForm2::TForm2(ErrorDisplay& errors, ShellOpener& shell, HWND applicationWindow)
   const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
   RECT outer = {0, 0, kClientWidth, kClientHeight};
   AdjustWindowRectEx(&outer, style, FALSE, exStyle);
-  HWND hwnd = CreateWindowExW(exStyle, kClassName, L"About", style, 0, 0, outer.right - outer.left,
-                              outer.bottom - outer.top, applicationWindow, nullptr, instance, this);
-  if (!hwnd)
-    throw std::system_error(static_cast<int>(GetLastError()), std::system_category(),
-                            "CreateWindowExW(About dialog)");
+  CreateWindowOfClass(windowClass, exStyle, L"About", style, 0, 0, outer.right - outer.left,
+                      outer.bottom - outer.top, applicationWindow);
   try {
     if (resources_->icon())
-      SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(resources_->icon()));
-    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(resources_->Font(11, false)), FALSE);
+      SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(resources_->icon()));
+    SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(resources_->Font(11, false)), FALSE);
     CreateParts(applicationWindow);
   } catch (...) {
-    DestroyWindow(hwnd_);
+    DestroyWindow(hwnd());
     throw;
   }
 }
 
 TForm2::~TForm2() {
   // The parts go with the window; the fonts, icon and picture after them.
-  if (hwnd_) DestroyWindow(hwnd_);
+  if (hwnd()) DestroyWindow(hwnd());
 }
 
 void TForm2::CreateParts(HWND applicationWindow) {
@@ -263,9 +189,10 @@ void TForm2::CreateParts(HWND applicationWindow) {
     switch (part.kind) {
       case Kind::Picture:
         // Drawn by FormPaint over the gradient; it takes no input.
+        resources_->image1().SetBounds({part.left, part.top, part.width, part.height});
         continue;
       case Kind::LinkLabel:
-        webLabel1_.Create(hwnd_, PartId(index), bounds, part.text,
+        webLabel1_.Create(hwnd(), PartId(index), bounds, part.text,
                           resources_->Font(part.fontHeight, part.bold), applicationWindow);
         webLabel1_.URL = kMakerHost;
         webLabel1_.ShowMode = soDefault;
@@ -285,11 +212,9 @@ void TForm2::CreateParts(HWND applicationWindow) {
         break;
     }
     created = CreateWindowExW(
-        exStyle, windowClass, part.text, style, part.left, part.top, part.width, part.height, hwnd_,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(PartId(index))), instance, nullptr);
-    if (!created)
-      throw std::system_error(static_cast<int>(GetLastError()), std::system_category(),
-                              "CreateWindowExW(About dialog part)");
+        exStyle, windowClass, part.text, style, part.left, part.top, part.width, part.height,
+        hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(PartId(index))), instance, nullptr);
+    if (!created) ThrowLastError("CreateWindowExW(About dialog part)");
     SendMessageW(created, WM_SETFONT,
                  reinterpret_cast<WPARAM>(resources_->Font(part.fontHeight, part.bold)), FALSE);
     const std::wstring_view name = part.name;
@@ -310,19 +235,20 @@ int TForm2::ShowModal(HWND owner) {
   FormShow();
   if (initialPlacement_) {
     RECT outer;
-    GetWindowRect(hwnd_, &outer);
+    GetWindowRect(hwnd(), &outer);
     const DesktopRect desktop = {
         GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
         GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
     const WindowOrigin at =
         CentredOrigin(desktop, outer.right - outer.left, outer.bottom - outer.top);
-    SetWindowPos(hwnd_, nullptr, at.left, at.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(hwnd(), nullptr, at.left, at.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     initialPlacement_ = false;
   }
   // Owned by the calculator window while shown, so it stays above it and
   // has no taskbar button of its own.
   HWND windowOwner = owner ? owner : applicationWindow_;
-  SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(windowOwner));
+  SetWindowLongPtrW(hwnd(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(windowOwner));
 
   // Ends the showing on every path: the owner is enabled again before the
   // dialog hides, so that the owner is the window activated next.
@@ -335,7 +261,7 @@ int TForm2::ShowModal(HWND owner) {
     }
     ~Showing() {
       if (owner_) EnableWindow(owner_, TRUE);
-      ShowWindow(dialog_.hwnd_, SW_HIDE);
+      ShowWindow(dialog_.hwnd(), SW_HIDE);
       dialog_.modal_ = false;
     }
     Showing(const Showing&) = delete;
@@ -348,7 +274,7 @@ int TForm2::ShowModal(HWND owner) {
 
   // Button1, first in the tab order, has the focus whenever the dialog opens.
   focusedPart_ = button1_;
-  ShowWindow(hwnd_, SW_SHOW);
+  ShowWindow(hwnd(), SW_SHOW);
   SetFocus(button1_);
   while (modalResult_ == 0) {
     MSG msg;
@@ -360,7 +286,7 @@ int TForm2::ShowModal(HWND owner) {
     }
     // The dialog manager moves the focus on Tab and turns Enter on the
     // focused button into its click.
-    if (!IsDialogMessageW(hwnd_, &msg)) {
+    if (!IsDialogMessageW(hwnd(), &msg)) {
       TranslateMessage(&msg);
       DispatchMessageW(&msg);
     }
@@ -368,34 +294,11 @@ int TForm2::ShowModal(HWND owner) {
   return modalResult_;
 }
 
-LRESULT CALLBACK TForm2::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* created = static_cast<TForm2*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
-    created->hwnd_ = hwnd;
-  }
-  auto* dialog = reinterpret_cast<TForm2*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (!dialog) return DefWindowProcW(hwnd, message, wParam, lParam);
-  if (message == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    dialog->hwnd_ = nullptr;
-    return DefWindowProcW(hwnd, message, wParam, lParam);
-  }
-  try {
-    return dialog->HandleMessage(message, wParam, lParam);
-  } catch (...) {
-    ShowCurrentException(dialog->errors_);
-    return 0;
-  }
-}
-
 LRESULT TForm2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_PAINT: {
-      PAINTSTRUCT paint;
-      HDC dc = BeginPaint(hwnd_, &paint);
-      FormPaint(dc);
-      EndPaint(hwnd_, &paint);
+      PaintScope paint(hwnd());
+      FormPaint(paint.dc());
       return 0;
     }
     case WM_PRINTCLIENT:
@@ -417,13 +320,13 @@ LRESULT TForm2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ACTIVATE:
       if (LOWORD(wParam) == WA_INACTIVE) {
         HWND focus = GetFocus();
-        if (focus && IsChild(hwnd_, focus)) focusedPart_ = focus;
+        if (focus && IsChild(hwnd(), focus)) focusedPart_ = focus;
       } else {
-        SetFocus(focusedPart_ && IsChild(hwnd_, focusedPart_) ? focusedPart_ : button1_);
+        SetFocus(focusedPart_ && IsChild(hwnd(), focusedPart_) ? focusedPart_ : button1_);
       }
       return 0;
     default:
-      return DefWindowProcW(hwnd_, message, wParam, lParam);
+      return DefaultHandling(message, wParam, lParam);
   }
 }
 
@@ -434,7 +337,7 @@ void TForm2::FormPaint(HDC dc) {
   // it reaches beyond the client area and its visible right edge is a very
   // pale blue rather than white.
   RECT outer;
-  GetWindowRect(hwnd_, &outer);
+  GetWindowRect(hwnd(), &outer);
   TRIVERTEX ends[2] = {
       {0, 0, 0xC800, 0xC800, 0xFF00, 0},
       {outer.right - outer.left, outer.bottom - outer.top, 0xFF00, 0xFF00, 0xFF00, 0},
@@ -444,22 +347,16 @@ void TForm2::FormPaint(HDC dc) {
 
   // Image1: unscaled at its box's top-left corner, the gradient showing
   // through its transparent pixels and the free margin.
-  const Part& image1 = PartNamed(L"Image1");
-  MemoryDC source(dc);
-  HGDIOBJ old = SelectObject(source.get(), resources_->coil());
-  const BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-  AlphaBlend(dc, image1.left, image1.top, resources_->coilWidth(), resources_->coilHeight(),
-             source.get(), 0, 0, resources_->coilWidth(), resources_->coilHeight(), blend);
-  SelectObject(source.get(), old);
+  resources_->image1().Paint(dc);
 }
 
-void TForm2::FormResize() { InvalidateRect(hwnd_, nullptr, TRUE); }
+void TForm2::FormResize() { InvalidateRect(hwnd(), nullptr, TRUE); }
 
 void TForm2::Button1Click() { CloseWith(mrOk); }
 
 void TForm2::CloseWith(int modalResult) {
   modalResult_ = modalResult;
-  if (!modal_) ShowWindow(hwnd_, SW_HIDE);
+  if (!modal_) ShowWindow(hwnd(), SW_HIDE);
 }
 
 LRESULT TForm2::ColourStatic(HDC dc, HWND control) {
@@ -470,7 +367,7 @@ LRESULT TForm2::ColourStatic(HDC dc, HWND control) {
     return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_INFOBK));
   }
   if (control == label1_ || control == label2_ || control == label3_) {
-    SetTextColor(dc, kNavy);
+    SetTextColor(dc, ToColorRef(kNavy));
     if (DesktopVisualStylesOn()) {
       SetBkMode(dc, TRANSPARENT);
       return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
@@ -478,19 +375,19 @@ LRESULT TForm2::ColourStatic(HDC dc, HWND control) {
     SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
     return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
   }
-  return DefWindowProcW(hwnd_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                        reinterpret_cast<LPARAM>(control));
+  return DefaultHandling(WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                         reinterpret_cast<LPARAM>(control));
 }
 
 LRESULT CALLBACK TForm2::Memo2Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                    DWORD_PTR self) {
   auto* dialog = reinterpret_cast<TForm2*>(self);
-  try {
-    return dialog->Memo2Message(message, wParam, lParam);
-  } catch (...) {
-    ShowCurrentException(dialog->errors_);
-    return DefSubclassProc(hwnd, message, wParam, lParam);
-  }
+  LRESULT result = 0;
+  const bool handled = Guarded(dialog->errors(), FALSE, [&]() -> LRESULT {
+    result = dialog->Memo2Message(message, wParam, lParam);
+    return TRUE;
+  });
+  return handled ? result : DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
 // The width of the soft bevel between Memo2's sunken edge and its text.

@@ -16,6 +16,7 @@
 
 #include "ui/error_display.h"
 #include "ui/win32/web_link_label.h"
+#include "ui/win32/window_base.h"
 #include "ui/win32/window_subclass.h"
 
 namespace ambrelix::ui {
@@ -24,7 +25,7 @@ namespace ambrelix::ui {
 inline constexpr int mrOk = IDOK;          // Button1
 inline constexpr int mrCancel = IDCANCEL;  // close box, Alt+F4, system menu Close
 
-class TForm2 {
+class TForm2 final : public WindowBase {
  public:
   // Creates the dialog's window and its parts, hidden. `applicationWindow`
   // is the application's hidden top-level window: it owns the dialog while
@@ -42,7 +43,6 @@ class TForm2 {
   // with mrCancel and is posted again for the application's own loop.
   int ShowModal(HWND owner);
 
-  HWND hwnd() const { return hwnd_; }
   HWND Label1() const { return label1_; }
   HWND Label2() const { return label2_; }
   HWND Label3() const { return label3_; }
@@ -53,8 +53,7 @@ class TForm2 {
  private:
   class Resources;
 
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   static LRESULT CALLBACK Memo2Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                     UINT_PTR id, DWORD_PTR self);
   LRESULT Memo2Message(UINT message, WPARAM wParam, LPARAM lParam);
@@ -68,9 +67,7 @@ class TForm2 {
   LRESULT ColourStatic(HDC dc, HWND control);
   void DrawMemo2Bevel();
 
-  ErrorDisplay& errors_;
   HWND applicationWindow_ = nullptr;
-  HWND hwnd_ = nullptr;
   HWND label1_ = nullptr;
   HWND label2_ = nullptr;
   HWND label3_ = nullptr;

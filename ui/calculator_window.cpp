@@ -4,7 +4,6 @@
 
 #include <stdexcept>
 #include <string>
-#include <system_error>
 #include <utility>
 #include <variant>
 
@@ -17,8 +16,6 @@
 namespace ambrelix::ui {
 namespace {
 
-const wchar_t* Wide(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
-
 enum class FontId {
   W,      // the window font: Tahoma 11 px
   T12,    // Tahoma 12 px
@@ -26,7 +23,6 @@ enum class FontId {
   A15B,   // Arial 15 px, bold
 };
 
-constexpr Color kNavy = 0x00800000;  // 0x00BBGGRR
 constexpr int kNoTab = -1;
 
 using ComponentRef =
@@ -332,49 +328,6 @@ struct Overloaded : Ts... {
   using Ts::operator()...;
 };
 
-class PaintScope {
- public:
-  explicit PaintScope(HWND hwnd) : hwnd_(hwnd), dc_(BeginPaint(hwnd, &paint_)) {}
-  ~PaintScope() { EndPaint(hwnd_, &paint_); }
-  PaintScope(const PaintScope&) = delete;
-  PaintScope& operator=(const PaintScope&) = delete;
-  HDC dc() const { return dc_; }
-  const RECT& area() const { return paint_.rcPaint; }
-
- private:
-  HWND hwnd_;
-  PAINTSTRUCT paint_ = {};
-  HDC dc_;
-};
-
-// An off-screen bitmap of `size` pixels, with a DC drawing into it.
-class OffscreenCanvas {
- public:
-  OffscreenCanvas(HDC like, SIZE size)
-      : dc_(CreateCompatibleDC(like)), bitmap_(CreateCompatibleBitmap(like, size.cx, size.cy)) {
-    if (!dc_ || !bitmap_) throw std::runtime_error("cannot create an off-screen bitmap");
-    old_ = SelectObject(dc_, bitmap_);
-  }
-  ~OffscreenCanvas() {
-    SelectObject(dc_, old_);
-    if (bitmap_) DeleteObject(bitmap_);
-    DeleteDC(dc_);
-  }
-  OffscreenCanvas(const OffscreenCanvas&) = delete;
-  OffscreenCanvas& operator=(const OffscreenCanvas&) = delete;
-  HDC dc() const { return dc_; }
-  // Hands the bitmap over, unselected; the canvas can draw no more.
-  HBITMAP Release() {
-    SelectObject(dc_, old_);
-    return std::exchange(bitmap_, nullptr);
-  }
-
- private:
-  HDC dc_;
-  HBITMAP bitmap_;
-  HGDIOBJ old_ = nullptr;
-};
-
 using TaskDialogIndirectFunction = HRESULT(WINAPI*)(const TASKDIALOGCONFIG*, int*, int*, BOOL*);
 
 TaskDialogIndirectFunction TaskDialogIndirectEntry() {
@@ -429,56 +382,39 @@ void ShowGapNotice(HWND owner) {
   MessageBoxW(owner, Wide(text), Wide(caption), MB_OK | MB_ICONINFORMATION | MB_DEFBUTTON1);
 }
 
-void RegisterWindowClass(WNDPROC procedure) {
-  HINSTANCE instance = GetModuleHandleW(nullptr);
-  WNDCLASSEXW windowClass = {};
-  if (GetClassInfoExW(instance, TForm1::kWindowClass, &windowClass)) return;
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = procedure;
-  windowClass.hInstance = instance;
-  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-  windowClass.lpszClassName = TForm1::kWindowClass;
-  SetCoilIcons(windowClass);
-  if (!RegisterClassExW(&windowClass))
-    throw std::system_error(static_cast<int>(GetLastError()), std::system_category(),
-                            "RegisterClassExW(TForm1)");
-}
-
 }  // namespace
 
 TForm1::TForm1(RegionalSeparators& separators, ErrorDisplay& errors, TForm1Hooks hooks,
                std::span<const std::uint8_t> drawingPng)
-    : separators_(separators),
+    : WindowBase(errors),
+      separators_(separators),
       errors_(errors),
       hooks_(std::move(hooks)),
       drawingPng_(drawingPng),
-      windowFont_(L"Tahoma", 11, false, DEFAULT_CHARSET),
-      t12_(L"Tahoma", 12, false, DEFAULT_CHARSET),
-      t12BoldNavy_(L"Tahoma", 12, true, DEFAULT_CHARSET),
-      a15Bold_(L"Arial", 15, true, ANSI_CHARSET) {}
+      windowFont_(MakeFont(L"Tahoma", 11, false, DEFAULT_CHARSET)),
+      t12_(MakeFont(L"Tahoma", 12, false, DEFAULT_CHARSET)),
+      t12BoldNavy_(MakeFont(L"Tahoma", 12, true, DEFAULT_CHARSET)),
+      a15Bold_(MakeFont(L"Arial", 15, true, ANSI_CHARSET)) {}
 
 TForm1::~TForm1() {
-  if (hwnd_) DestroyWindow(hwnd_);
-  if (backgroundBrush_) DeleteObject(backgroundBrush_);
-  if (backgroundBitmap_) DeleteObject(backgroundBitmap_);
+  if (hwnd()) DestroyWindow(hwnd());
 }
 
 void TForm1::Create(HWND owner) {
-  RegisterWindowClass(&TForm1::WindowProc);
+  const WindowClass windowClass = {.name = kWindowClass,
+                                   .cursor = IDC_ARROW,
+                                   .background = GetSysColorBrush(COLOR_BTNFACE),
+                                   .coilIcons = true};
   RECT outer = {0, 0, kClientWidth, kClientHeight};
   AdjustWindowRectEx(&outer, kStyle, FALSE, kExStyle);
-  if (!CreateWindowExW(kExStyle, kWindowClass, L"Ambrelix", kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                       outer.right - outer.left, outer.bottom - outer.top, owner, nullptr,
-                       GetModuleHandleW(nullptr), this))
-    throw std::system_error(static_cast<int>(GetLastError()), std::system_category(),
-                            "CreateWindowExW(TForm1)");
-  SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_.get()), FALSE);
+  CreateWindowOfClass(windowClass, kExStyle, L"Ambrelix", kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                      outer.right - outer.left, outer.bottom - outer.top, owner);
+  SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_.get()), FALSE);
   // The window's own icons, as the class has them, so that others can ask for them.
-  SendMessageW(hwnd_, WM_SETICON, ICON_BIG,
-               static_cast<LPARAM>(GetClassLongPtrW(hwnd_, GCLP_HICON)));
-  SendMessageW(hwnd_, WM_SETICON, ICON_SMALL,
-               static_cast<LPARAM>(GetClassLongPtrW(hwnd_, GCLP_HICONSM)));
+  SendMessageW(hwnd(), WM_SETICON, ICON_BIG,
+               static_cast<LPARAM>(GetClassLongPtrW(hwnd(), GCLP_HICON)));
+  SendMessageW(hwnd(), WM_SETICON, ICON_SMALL,
+               static_cast<LPARAM>(GetClassLongPtrW(hwnd(), GCLP_HICONSM)));
   CreateComponents();
   try {
     FormCreate();
@@ -489,10 +425,10 @@ void TForm1::Create(HWND owner) {
 
 void TForm1::Show(int showCommand) {
   if (initialPlacement_) {
-    CentreOnVirtualDesktop(hwnd_);
+    CentreOnVirtualDesktop(hwnd());
     initialPlacement_ = false;
   }
-  ShowWindow(hwnd_, showCommand);
+  ShowWindow(hwnd(), showCommand);
 }
 
 void TForm1::CreateComponents() {
@@ -524,24 +460,24 @@ void TForm1::CreateComponents() {
             [&](RadioGroupWindows TForm1::*member) {
               RadioGroupWindows& group = this->*member;
               group.OnClick = bind(row.onClick);
-              group.Create(hwnd_, id, id + 1, at, row.text, row.items, font);
+              group.Create(hwnd(), id, id + 1, at, row.text, row.items, font);
             },
             [&](PushButtonWindow TForm1::*member) {
               PushButtonWindow& button = this->*member;
               button.OnClick = bind(row.onClick);
-              button.Create(hwnd_, id, at, row.text, font, row.tabStop);
+              button.Create(hwnd(), id, at, row.text, font, row.tabStop);
             },
             [&](CheckBoxWindow TForm1::*member) {
               CheckBoxWindow& box = this->*member;
               box.OnClick = bind(row.onClick);
-              box.Create(hwnd_, id, at, row.text, font, row.tabStop);
+              box.Create(hwnd(), id, at, row.text, font, row.tabStop);
             },
             [&](GroupBoxWindow TForm1::*member) {
-              (this->*member).Create(hwnd_, id, at, row.text, font);
+              (this->*member).Create(hwnd(), id, at, row.text, font);
             },
             [&](LabelWindow TForm1::*member) {
               const Color color = row.font == FontId::T12BN ? kNavy : kWindowTextColor;
-              (this->*member).Create(hwnd_, id, at, row.text, font, color, row.anchor);
+              (this->*member).Create(hwnd(), id, at, row.text, font, color, row.anchor);
             },
             [&](NumericEditWindow TForm1::*member) {
               NumericEditWindow& edit = this->*member;
@@ -554,7 +490,7 @@ void TForm1::CreateComponents() {
                                                                          char16_t& key) {
                 (this->*handler)(key);
               };
-              edit.Create(hwnd_, id, {at.left, at.top, at.right(), at.bottom()}, font);
+              edit.Create(hwnd(), id, {at.left, at.top, at.right(), at.bottom()}, font);
             },
             [&](PictureComponent TForm1::*member) {
               PictureComponent& picture = this->*member;
@@ -571,29 +507,14 @@ void TForm1::CreateComponents() {
   }
 }
 
-LRESULT CALLBACK TForm1::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* created = static_cast<TForm1*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    created->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
-  }
-  auto* form = reinterpret_cast<TForm1*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (!form) return DefWindowProcW(hwnd, message, wParam, lParam);
-  if (message == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    form->hwnd_ = nullptr;
-    form->lastFocus_ = nullptr;
-    return DefWindowProcW(hwnd, message, wParam, lParam);
-  }
-  try {
-    return form->HandleMessage(message, wParam, lParam);
-  } catch (...) {
-    ShowCurrentException(form->errors_);
-    return 0;
-  }
-}
+void TForm1::WindowDestroyed() { lastFocus_ = nullptr; }
 
 LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  // The entry fields' change and colour notifications come here first.
+  LRESULT answer = 0;
+  for (NumericEditWindow* edit : {&edA, &edN, &edD, &edP, &edOD, &edID, &edT1, &edT2})
+    if (edit->ParentMessage(message, wParam, lParam, answer)) return answer;
+
   switch (message) {
     case WM_PAINT:
       Paint();
@@ -622,7 +543,7 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_NEXTDLGCTL: {
       // The dialog manager's Tab and Shift+Tab: this window moves the focus itself.
       HWND next = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
-                                 : GetNextDlgTabItem(hwnd_, GetFocus(), wParam != 0);
+                                 : GetNextDlgTabItem(hwnd(), GetFocus(), wParam != 0);
       if (next) SetFocus(next);
       return 0;
     }
@@ -638,7 +559,7 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_CLOSE:
       FormClose();
-      DestroyWindow(hwnd_);
+      DestroyWindow(hwnd());
       // The calculator window is the main window: closing it ends the run.
       PostQuitMessage(0);
       return 0;
@@ -652,7 +573,7 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
       break;
   }
-  return DefWindowProcW(hwnd_, message, wParam, lParam);
+  return DefaultHandling(message, wParam, lParam);
 }
 
 void TForm1::Command(int id) {
@@ -671,7 +592,7 @@ void TForm1::Command(int id) {
 }
 
 void TForm1::Paint() {
-  PaintScope paint(hwnd_);
+  PaintScope paint(hwnd());
   const RECT& area = paint.area();
   const SIZE size = {area.right - area.left, area.bottom - area.top};
   if (size.cx <= 0 || size.cy <= 0) return;
@@ -685,7 +606,7 @@ void TForm1::Paint() {
 
 void TForm1::PaintClient(HDC dc) {
   RECT client;
-  GetClientRect(hwnd_, &client);
+  GetClientRect(hwnd(), &client);
   FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
   FormPaint(dc);
   Image2.Paint(dc);
@@ -705,37 +626,35 @@ HBRUSH TForm1::ChildBackground(HDC dc, HWND child) {
   // The child shows what the window paints behind it: the brush is the
   // painted client area, aligned with the child's position.
   RECT client;
-  GetClientRect(hwnd_, &client);
+  GetClientRect(hwnd(), &client);
   const SIZE size = {client.right, client.bottom};
   if (!backgroundBrush_ || size.cx != backgroundSize_.cx || size.cy != backgroundSize_.cy) {
-    if (backgroundBrush_) DeleteObject(backgroundBrush_);
-    if (backgroundBitmap_) DeleteObject(backgroundBitmap_);
-    backgroundBrush_ = nullptr;
-    backgroundBitmap_ = nullptr;
+    backgroundBrush_.reset();
+    backgroundBitmap_.reset();
     OffscreenCanvas canvas(dc, size);
     PaintClient(canvas.dc());
     backgroundBitmap_ = canvas.Release();
-    backgroundBrush_ = CreatePatternBrush(backgroundBitmap_);
+    backgroundBrush_.reset(CreatePatternBrush(backgroundBitmap_.get()));
     backgroundSize_ = size;
   }
   POINT origin = {0, 0};
-  MapWindowPoints(child, hwnd_, &origin, 1);
+  MapWindowPoints(child, hwnd(), &origin, 1);
   SetBrushOrgEx(dc, -origin.x, -origin.y, nullptr);
   SetBkMode(dc, TRANSPARENT);
-  return backgroundBrush_;
+  return backgroundBrush_.get();
 }
 
 void TForm1::ActivationChanged(bool active) {
   if (!active) {
     HWND focus = GetFocus();
-    if (focus && IsChild(hwnd_, focus)) lastFocus_ = focus;
+    if (focus && IsChild(hwnd(), focus)) lastFocus_ = focus;
     return;
   }
   if (HWND target = FocusTarget()) SetFocus(target);
 }
 
 HWND TForm1::FocusTarget() const {
-  if (lastFocus_ && IsChild(hwnd_, lastFocus_) && IsWindowVisible(lastFocus_) &&
+  if (lastFocus_ && IsChild(hwnd(), lastFocus_) && IsWindowVisible(lastFocus_) &&
       IsWindowEnabled(lastFocus_))
     return lastFocus_;
   const int selected = RadioGroup1.ItemIndex();
@@ -755,14 +674,14 @@ void TForm1::FormPaint(HDC dc) {
   // column. The lower vertex is at the outer window height, which is more
   // than the client height, so the strip reaches the client's bottom edge.
   RECT outer;
-  GetWindowRect(hwnd_, &outer);
+  GetWindowRect(hwnd(), &outer);
   TRIVERTEX vertices[2] = {{0, 0, 0xC800, 0xC800, 0xFF00, 0},
                            {275, outer.bottom - outer.top, 0xFF00, 0xFF00, 0xFF00, 0}};
   GRADIENT_RECT rect = {0, 1};
   GradientFill(dc, vertices, 2, &rect, 1, GRADIENT_FILL_RECT_H);
 }
 
-void TForm1::FormResize() { InvalidateRect(hwnd_, nullptr, TRUE); }
+void TForm1::FormResize() { InvalidateRect(hwnd(), nullptr, TRUE); }
 
 void TForm1::RadioGroup1Click() {
   if (RadioGroup1.ItemIndex() == 0) {
@@ -818,7 +737,7 @@ void TForm1::btnCalcClick() {
   const std::optional<CalculationOutcome> outcome = RunCalculation(request, separators_);
   if (!outcome) return;
   for (const Write& write : ResultWrites(*outcome)) Apply(write);
-  if (outcome->gapWarning) ShowGapNotice(hwnd_);
+  if (outcome->gapWarning) ShowGapNotice(hwnd());
 }
 
 void TForm1::Apply(const Write& write) {
@@ -863,11 +782,11 @@ void TForm1::Apply(const Write& write) {
 }
 
 void TForm1::btnInfoClick() {
-  if (hooks_.ShowAbout) hooks_.ShowAbout(hwnd_);
+  if (hooks_.ShowAbout) hooks_.ShowAbout(hwnd());
 }
 
 // The same route as the close box: WM_CLOSE, then FormClose.
-void TForm1::btExitClick() { PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
+void TForm1::btExitClick() { PostMessageW(hwnd(), WM_CLOSE, 0, 0); }
 
 NumericEditWindow& TForm1::FieldOf(settings::Field field) {
   return const_cast<NumericEditWindow&>(std::as_const(*this).FieldOf(field));

@@ -23,6 +23,7 @@
 #include "ui/win32/controls.h"
 #include "ui/win32/numeric_edit_window.h"
 #include "ui/win32/regional_separators.h"
+#include "ui/win32/window_base.h"
 
 namespace ambrelix::ui {
 
@@ -38,7 +39,7 @@ struct TForm1Hooks {
   std::function<void(HWND owner)> ShowAbout;
 };
 
-class TForm1 final : public settings::SettingsControls {
+class TForm1 final : public WindowBase, public settings::SettingsControls {
  public:
   static constexpr wchar_t kWindowClass[] = L"TForm1";
 
@@ -54,7 +55,6 @@ class TForm1 final : public settings::SettingsControls {
   // the form description and runs FormCreate. A drawing that does not decode
   // is reported through the error display; the window opens without it.
   void Create(HWND owner);
-  HWND hwnd() const { return hwnd_; }
   // Shows the window with a ShowWindow command; the first showing centres it
   // on the virtual desktop.
   void Show(int showCommand);
@@ -115,8 +115,8 @@ class TForm1 final : public settings::SettingsControls {
   LabelWindow lbID2, lbOD2, lbA2, lbG2, lbP2, lbh2, lbI2, lbD2, lbO2;
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void WindowDestroyed() override;
   void CreateComponents();
   void Command(int id);
   void Paint();
@@ -135,15 +135,14 @@ class TForm1 final : public settings::SettingsControls {
 
   TForm1Hooks hooks_;
   std::span<const std::uint8_t> drawingPng_;
-  HWND hwnd_ = nullptr;
   FontHandle windowFont_;
   FontHandle t12_;
   FontHandle t12BoldNavy_;
   FontHandle a15Bold_;
   // The client background (gradient and drawing) as a pattern for the
   // children that show it through.
-  HBITMAP backgroundBitmap_ = nullptr;
-  HBRUSH backgroundBrush_ = nullptr;
+  BitmapHandle backgroundBitmap_;
+  BrushHandle backgroundBrush_;
   SIZE backgroundSize_ = {};
   HWND lastFocus_ = nullptr;
   bool initialPlacement_ = true;

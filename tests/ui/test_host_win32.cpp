@@ -146,6 +146,9 @@ LRESULT CALLBACK TestHost::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LP
 }
 
 LRESULT TestHost::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  LRESULT answer = 0;
+  for (NumericEditWindow* field : {&a, &b})
+    if (field->ParentMessage(message, wParam, lParam, answer)) return answer;
   switch (message) {
     case WM_NEXTDLGCTL:
       // The dialog manager's Tab: a plain window moves the focus itself.

@@ -3,17 +3,15 @@
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
-#include <system_error>
 
 #include "png/png_reader.h"
 #include "resources/resource.h"
 #include "ui/win32/gdi_scopes.h"
+#include "ui/win32/window_base.h"
 #include "ui/window_placement.h"
 
 namespace ambrelix::ui {
 namespace {
-
-const wchar_t* Wide(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
 
 HWND CreateChild(HWND parent, const wchar_t* windowClass, std::u16string_view text, DWORD style,
                  const Bounds& bounds, int id, HFONT font) {
@@ -21,9 +19,7 @@ HWND CreateChild(HWND parent, const wchar_t* windowClass, std::u16string_view te
       0, windowClass, Wide(std::u16string(text)), WS_CHILD | WS_VISIBLE | style, bounds.left,
       bounds.top, bounds.width, bounds.height, parent,
       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-  if (!hwnd)
-    throw std::system_error(static_cast<int>(GetLastError()), std::system_category(),
-                            "CreateWindowExW(child)");
+  if (!hwnd) ThrowLastError("CreateWindowExW(child)");
   SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   return hwnd;
 }
@@ -42,24 +38,12 @@ COLORREF ToColorRef(Color color) {
   return color;
 }
 
-FontHandle::FontHandle(const wchar_t* face, int pixelHeight, bool bold, BYTE charset)
-    : font_(CreateFontW(-pixelHeight, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                        charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                        DEFAULT_PITCH | FF_DONTCARE, face)) {
-  if (!font_) throw std::runtime_error("CreateFontW failed");
-}
-
-FontHandle::~FontHandle() {
-  if (font_) DeleteObject(font_);
-}
-
-void SetCoilIcons(WNDCLASSEXW& windowClass) {
-  auto load = [&](int width, int height) {
-    return static_cast<HICON>(LoadImageW(windowClass.hInstance, MAKEINTRESOURCEW(IDI_MAIN),
-                                         IMAGE_ICON, width, height, LR_SHARED));
-  };
-  windowClass.hIcon = load(32, 32);
-  windowClass.hIconSm = load(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON));
+FontHandle MakeFont(const wchar_t* face, int pixelHeight, bool bold, BYTE charset) {
+  FontHandle font(CreateFontW(-pixelHeight, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
+                              FALSE, charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                              DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face));
+  if (!font) throw std::runtime_error("CreateFontW failed");
+  return font;
 }
 
 std::span<const std::uint8_t> ResourceBytes(int id) {
@@ -216,39 +200,58 @@ void RadioGroupWindows::ShowSelection() {
   }
 }
 
-PictureComponent::~PictureComponent() {
-  if (bitmap_) DeleteObject(bitmap_);
-}
-
-void PictureComponent::LoadPng(std::span<const std::uint8_t> file) {
-  if (bitmap_) DeleteObject(bitmap_);
-  bitmap_ = nullptr;
+PictureBitmap DecodePicture(std::span<const std::uint8_t> file) {
   const DecodedImage image = DecodePng(file);
+  PictureBitmap picture;
+  picture.width = static_cast<int>(image.width);
+  picture.height = static_cast<int>(image.height);
+  picture.alpha = image.bitsPerPixel == 32;
 
   BITMAPINFO info = {};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = static_cast<LONG>(image.width);
-  info.bmiHeader.biHeight = -static_cast<LONG>(image.height);  // top-down, as decoded
+  info.bmiHeader.biWidth = picture.width;
+  info.bmiHeader.biHeight = -picture.height;  // top-down, as decoded
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = static_cast<WORD>(image.bitsPerPixel);
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (!bitmap)
-    throw std::system_error(static_cast<int>(GetLastError()), std::system_category(),
-                            "CreateDIBSection");
-  std::memcpy(bits, image.pixels.data(), image.pixels.size());
-  bitmap_ = bitmap;
-  width_ = static_cast<int>(image.width);
-  height_ = static_cast<int>(image.height);
+  picture.bitmap.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!picture.bitmap) ThrowLastError("CreateDIBSection");
+  if (!picture.alpha) {
+    std::memcpy(bits, image.pixels.data(), image.pixels.size());
+    return picture;
+  }
+  auto* out = static_cast<std::uint8_t*>(bits);
+  for (std::uint32_t y = 0; y < image.height; ++y) {
+    const std::uint8_t* in = image.pixels.data() + y * image.stride;
+    for (std::uint32_t x = 0; x < image.width; ++x, in += 4, out += 4) {
+      const unsigned alpha = in[3];
+      for (int channel = 0; channel < 3; ++channel)
+        out[channel] = static_cast<std::uint8_t>((in[channel] * alpha + 127) / 255);
+      out[3] = in[3];
+    }
+  }
+  return picture;
+}
+
+void PictureComponent::LoadPng(std::span<const std::uint8_t> file) {
+  picture_ = {};
+  picture_ = DecodePicture(file);
 }
 
 void PictureComponent::Paint(HDC dc) const {
-  if (!bitmap_) return;
+  if (!picture_.bitmap) return;
   MemoryDC source(dc);
-  Selected selected(source.get(), bitmap_);
-  BitBlt(dc, bounds_.left, bounds_.top, std::min(width_, bounds_.width),
-         std::min(height_, bounds_.height), source.get(), 0, 0, SRCCOPY);
+  Selected selected(source.get(), picture_.bitmap.get());
+  const int width = std::min(picture_.width, bounds_.width);
+  const int height = std::min(picture_.height, bounds_.height);
+  if (picture_.alpha) {
+    const BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    AlphaBlend(dc, bounds_.left, bounds_.top, width, height, source.get(), 0, 0, width, height,
+               blend);
+  } else {
+    BitBlt(dc, bounds_.left, bounds_.top, width, height, source.get(), 0, 0, SRCCOPY);
+  }
 }
 
 }  // namespace ambrelix::ui

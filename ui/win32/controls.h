@@ -18,7 +18,9 @@
 #include <string_view>
 #include <vector>
 
+#include "png/png_reader.h"
 #include "ui/text_box.h"
+#include "ui/win32/gdi_scopes.h"
 
 namespace ambrelix::ui {
 
@@ -32,24 +34,13 @@ struct Bounds {
   constexpr int bottom() const { return top + height; }
 };
 
+// A control's colour as GDI takes it: system colours are looked up now.
 COLORREF ToColorRef(Color color);
+inline constexpr Color kNavy = 0x00800000;
 
-class FontHandle {
- public:
-  FontHandle() = default;
-  // `pixelHeight` is the character height, without the internal leading.
-  FontHandle(const wchar_t* face, int pixelHeight, bool bold, BYTE charset);
-  ~FontHandle();
-  FontHandle(const FontHandle&) = delete;
-  FontHandle& operator=(const FontHandle&) = delete;
-  HFONT get() const { return font_; }
-
- private:
-  HFONT font_ = nullptr;
-};
-
-// The coil as a window class's icons: 32 x 32 and the small title-bar size.
-void SetCoilIcons(WNDCLASSEXW& windowClass);
+// A font of `pixelHeight` pixels of character height (without the internal
+// leading); throws std::runtime_error when it cannot be made.
+FontHandle MakeFont(const wchar_t* face, int pixelHeight, bool bold, BYTE charset);
 
 // The bytes of one of this program's RCDATA resources; empty when missing.
 std::span<const std::uint8_t> ResourceBytes(int id);
@@ -156,28 +147,34 @@ class RadioGroupWindows {
   int index_ = -1;
 };
 
+// A decoded PNG as a DIB section. A picture with an alpha channel is kept
+// premultiplied, as AlphaBlend takes it for per-pixel transparency.
+struct PictureBitmap {
+  BitmapHandle bitmap;
+  int width = 0;
+  int height = 0;
+  bool alpha = false;
+};
+
+// Throws PngError for a damaged file.
+PictureBitmap DecodePicture(std::span<const std::uint8_t> file);
+
 // A picture the window paints itself (it has no window of its own): drawn
-// unscaled from its top-left corner and cut off at its bounds.
+// unscaled from its top-left corner and cut off at its bounds; with an alpha
+// channel, blended over what the window painted before it.
 class PictureComponent {
  public:
-  PictureComponent() = default;
-  ~PictureComponent();
-  PictureComponent(const PictureComponent&) = delete;
-  PictureComponent& operator=(const PictureComponent&) = delete;
-
   void SetBounds(const Bounds& bounds) { bounds_ = bounds; }
   const Bounds& bounds() const { return bounds_; }
   // Decodes a PNG file into the picture; throws PngError for a damaged one
   // and leaves the picture empty.
   void LoadPng(std::span<const std::uint8_t> file);
-  bool Empty() const { return bitmap_ == nullptr; }
+  bool Empty() const { return !picture_.bitmap; }
   void Paint(HDC dc) const;
 
  private:
   Bounds bounds_;
-  HBITMAP bitmap_ = nullptr;
-  int width_ = 0;
-  int height_ = 0;
+  PictureBitmap picture_;
 };
 
 }  // namespace ambrelix::ui
