@@ -29,8 +29,8 @@ using ComponentRef =
     std::variant<RadioGroupWindows TForm1::*, PushButtonWindow TForm1::*, CheckBoxWindow TForm1::*,
                  GroupBoxWindow TForm1::*, LabelWindow TForm1::*, NumericEditWindow TForm1::*,
                  PictureComponent TForm1::*>;
-using Handler = void (TForm1::*)();
-using KeyHandler = void (TForm1::*)(char16_t&);
+using Handler = void (CalculatorRules::*)();
+using KeyHandler = void (CalculatorRules::*)(char16_t&);
 using Anchor = LabelWindow::Anchor;
 
 // One row of the form description. Bounds are in the window's client area,
@@ -68,27 +68,27 @@ constexpr Component kComponents[] = {
      .font = FontId::T12,
      .tabOrder = 0,
      .tabStop = true,
-     .onClick = &TForm1::RadioGroup1Click,
+     .onClick = &CalculatorRules::RadioGroup1Click,
      .items = kSolveForItems},
     {.component = &TForm1::btnCalc,
      .bounds = {150, 446, 110, 26},
      .text = u"Calculate",
      .tabOrder = 1,
      .tabStop = true,
-     .onClick = &TForm1::btnCalcClick},
+     .onClick = &CalculatorRules::btnCalcClick},
     {.component = &TForm1::chT1,
      .bounds = {8, 309, 17, 17},
      .tabOrder = 2,
-     .onClick = &TForm1::chT1Click},
+     .onClick = &CalculatorRules::chT1Click},
     {.component = &TForm1::chT2,
      .bounds = {8, 332, 17, 17},
      .tabOrder = 3,
-     .onClick = &TForm1::chT2Click},
+     .onClick = &CalculatorRules::chT2Click},
     {.component = &TForm1::btExit,
      .bounds = {79, 446, 65, 26},
      .text = u"Exit",
      .tabOrder = 4,
-     .onClick = &TForm1::btExitClick},
+     .onClick = &CalculatorRules::btExitClick},
     {.component = &TForm1::GroupBox1,
      .bounds = kGroupBox1,
      .text = u"Results",
@@ -118,7 +118,7 @@ constexpr Component kComponents[] = {
      .bounds = {8, 446, 65, 26},
      .text = u"About",
      .tabOrder = 6,
-     .onClick = &TForm1::btnInfoClick},
+     .onClick = &CalculatorRules::btnInfoClick},
 
     {.component = &TForm1::edA,
      .bounds = FieldAt(176, 78),
@@ -126,64 +126,64 @@ constexpr Component kComponents[] = {
      .font = FontId::T12,
      .tabOrder = 7,
      .tabStop = true,
-     .onChange = &TForm1::ClearResults,
-     .onKeyPress = &TForm1::edAKeyPress},
+     .onChange = &CalculatorRules::ClearResults,
+     .onKeyPress = &CalculatorRules::edAKeyPress},
     {.component = &TForm1::edN,
      .bounds = FieldAt(176, 101),
      .text = u"0.000",
      .font = FontId::T12,
      .tabOrder = 8,
      .tabStop = true,
-     .onChange = &TForm1::ClearResults,
-     .onKeyPress = &TForm1::edNKeyPress},
+     .onChange = &CalculatorRules::ClearResults,
+     .onKeyPress = &CalculatorRules::edNKeyPress},
     {.component = &TForm1::edD,
      .bounds = FieldAt(176, 123),
      .text = u"0.000",
      .font = FontId::T12,
      .tabOrder = 9,
      .tabStop = true,
-     .onChange = &TForm1::ClearResults,
-     .onKeyPress = &TForm1::edDKeyPress},
+     .onChange = &CalculatorRules::ClearResults,
+     .onKeyPress = &CalculatorRules::edDKeyPress},
     {.component = &TForm1::edP,
      .bounds = FieldAt(176, 145),
      .text = u"0.000",
      .font = FontId::T12,
      .tabOrder = 10,
      .tabStop = true,
-     .onChange = &TForm1::ClearResults,
-     .onKeyPress = &TForm1::edPKeyPress},
+     .onChange = &CalculatorRules::ClearResults,
+     .onKeyPress = &CalculatorRules::edPKeyPress},
     {.component = &TForm1::edOD,
      .bounds = FieldAt(176, 167),
      .text = u"0.000",
      .font = FontId::T12,
      .tabOrder = 11,
      .tabStop = true,
-     .onChange = &TForm1::ClearResults,
-     .onKeyPress = &TForm1::edODKeyPress},
+     .onChange = &CalculatorRules::ClearResults,
+     .onKeyPress = &CalculatorRules::edODKeyPress},
     {.component = &TForm1::edID,
      .bounds = FieldAt(176, 189),
      .text = u"0.000",
      .font = FontId::T12,
      .tabOrder = 12,
      .tabStop = true,
-     .onChange = &TForm1::ClearResults,
-     .onKeyPress = &TForm1::edIDKeyPress},
+     .onChange = &CalculatorRules::ClearResults,
+     .onKeyPress = &CalculatorRules::edIDKeyPress},
     {.component = &TForm1::edT1,
      .bounds = FieldAt(176, 308),
      .text = u"0.000",
      .font = FontId::T12,
      .tabOrder = 13,
      .tabStop = true,
-     .onChange = &TForm1::ClearResults,
-     .onKeyPress = &TForm1::edT1KeyPress},
+     .onChange = &CalculatorRules::ClearResults,
+     .onKeyPress = &CalculatorRules::edT1KeyPress},
     {.component = &TForm1::edT2,
      .bounds = FieldAt(176, 331),
      .text = u"0.000",
      .font = FontId::T12,
      .tabOrder = 14,
      .tabStop = true,
-     .onChange = &TForm1::ClearResults,
-     .onKeyPress = &TForm1::edT2KeyPress},
+     .onChange = &CalculatorRules::ClearResults,
+     .onKeyPress = &CalculatorRules::edT2KeyPress},
 
     // The input column, row by row: caption, result (G, h, O, I), unit.
     {.component = &TForm1::Label5,
@@ -447,7 +447,7 @@ void TForm1::CreateComponents() {
   };
   const auto bind = [this](Handler handler) -> std::function<void()> {
     if (!handler) return {};
-    return [this, handler] { (this->*handler)(); };
+    return [this, handler] { (rules_.*handler)(); };
   };
 
   for (std::size_t i = 0; i < std::size(kComponents); ++i) {
@@ -484,11 +484,11 @@ void TForm1::CreateComponents() {
               // The design text goes in before the handlers are attached.
               edit.field().SetText(row.text);
               edit.field().OnChange = [this, handler = row.onChange](TNumericEdit&) {
-                (this->*handler)();
+                (rules_.*handler)();
               };
               edit.field().OnKeyPress = [this, handler = row.onKeyPress](TNumericEdit&,
                                                                          char16_t& key) {
-                (this->*handler)(key);
+                (rules_.*handler)(key);
               };
               edit.Create(hwnd(), id, {at.left, at.top, at.right(), at.bottom()}, font);
             },
@@ -683,120 +683,34 @@ void TForm1::FormPaint(HDC dc) {
 
 void TForm1::FormResize() { InvalidateRect(hwnd(), nullptr, TRUE); }
 
-void TForm1::RadioGroup1Click() {
-  if (RadioGroup1.ItemIndex() == 0) {
-    edA.field().SetEnabled(true);
-    edN.field().SetEnabled(false);
-  }
-  if (RadioGroup1.ItemIndex() == 1) {
-    edA.field().SetEnabled(false);
-    edN.field().SetEnabled(true);
-  }
+void TForm1::SetFieldEnabled(settings::Field field, bool enabled) {
+  FieldOf(field).field().SetEnabled(enabled);
 }
 
-void TForm1::chT1Click() {
-  edT1.field().SetEnabled(chT1.Checked());
-  lbTotalLength.SetCaption(u"");
-  lbTotalVolume.SetCaption(u"");
+void TForm1::SelectAllText(settings::Field field) { FieldOf(field).field().SelectAll(); }
+
+void TForm1::SetCaption(Target label, std::u16string_view caption) {
+  // The labels by target; the field targets are written as field texts.
+  static constexpr LabelWindow TForm1::*kLabels[] = {
+      nullptr,       &TForm1::lbG,           &TForm1::lbH,          &TForm1::lbO,   &TForm1::lbI,
+      &TForm1::lbA2, &TForm1::lbG2,          &TForm1::lbP2,         &TForm1::lbID2, &TForm1::lbOD2,
+      &TForm1::lbh2, &TForm1::lbI2,          &TForm1::lbD2,         &TForm1::lbO2,  nullptr,
+      nullptr,       &TForm1::lbTotalLength, &TForm1::lbTotalVolume};
+  if (LabelWindow TForm1::*member = kLabels[static_cast<std::size_t>(label)])
+    (this->*member).SetCaption(caption);
 }
 
-void TForm1::chT2Click() {
-  edT2.field().SetEnabled(chT2.Checked());
-  lbTotalLength.SetCaption(u"");
-  lbTotalVolume.SetCaption(u"");
-}
+void TForm1::ShowGapNotice() { ui::ShowGapNotice(hwnd()); }
 
-void TForm1::ClearResults() {
-  lbTotalLength.SetCaption(u"");
-  lbTotalVolume.SetCaption(u"");
-}
-
-void TForm1::EnterRunsCalculation(NumericEditWindow& sender, char16_t key) {
-  if (key != u'\r') return;
-  btnCalc.Click();
-  sender.field().SelectAll();
-}
-
-void TForm1::edAKeyPress(char16_t& Key) { EnterRunsCalculation(edA, Key); }
-void TForm1::edNKeyPress(char16_t& Key) { EnterRunsCalculation(edN, Key); }
-void TForm1::edDKeyPress(char16_t& Key) { EnterRunsCalculation(edD, Key); }
-void TForm1::edPKeyPress(char16_t& Key) { EnterRunsCalculation(edP, Key); }
-void TForm1::edODKeyPress(char16_t& Key) { EnterRunsCalculation(edOD, Key); }
-void TForm1::edIDKeyPress(char16_t& Key) { EnterRunsCalculation(edID, Key); }
-void TForm1::edT1KeyPress(char16_t& Key) { EnterRunsCalculation(edT1, Key); }
-void TForm1::edT2KeyPress(char16_t& Key) { EnterRunsCalculation(edT2, Key); }
-
-void TForm1::btnCalcClick() {
-  CalculationRequest request;
-  if (RadioGroup1.ItemIndex() == 0) request.mode = SolveMode::HeightGiven;
-  if (RadioGroup1.ItemIndex() == 1) request.mode = SolveMode::TurnsGiven;
-  for (const RunInput input : kRunInputs) request.text(input) = FieldOf(input).field().Text();
-  request.withT1 = chT1.Checked();
-  request.withT2 = chT2.Checked();
-
-  const std::optional<CalculationOutcome> outcome = RunCalculation(request, separators_);
-  if (!outcome) return;
-  for (const Write& write : ResultWrites(*outcome)) Apply(write);
-  if (outcome->gapWarning) ShowGapNotice(hwnd());
-}
-
-void TForm1::Apply(const Write& write) {
-  switch (write.target) {
-    case Target::edA:
-      return edA.field().SetText(write.text);
-    case Target::edN:
-      return edN.field().SetText(write.text);
-    case Target::edP:
-      return edP.field().SetText(write.text);
-    case Target::lbG:
-      return lbG.SetCaption(write.text);
-    case Target::lbH:
-      return lbH.SetCaption(write.text);
-    case Target::lbO:
-      return lbO.SetCaption(write.text);
-    case Target::lbI:
-      return lbI.SetCaption(write.text);
-    case Target::lbA2:
-      return lbA2.SetCaption(write.text);
-    case Target::lbG2:
-      return lbG2.SetCaption(write.text);
-    case Target::lbP2:
-      return lbP2.SetCaption(write.text);
-    case Target::lbID2:
-      return lbID2.SetCaption(write.text);
-    case Target::lbOD2:
-      return lbOD2.SetCaption(write.text);
-    case Target::lbh2:
-      return lbh2.SetCaption(write.text);
-    case Target::lbI2:
-      return lbI2.SetCaption(write.text);
-    case Target::lbD2:
-      return lbD2.SetCaption(write.text);
-    case Target::lbO2:
-      return lbO2.SetCaption(write.text);
-    case Target::lbTotalLength:
-      return lbTotalLength.SetCaption(write.text);
-    case Target::lbTotalVolume:
-      return lbTotalVolume.SetCaption(write.text);
-  }
-}
-
-void TForm1::btnInfoClick() {
+void TForm1::ShowAbout() {
   if (hooks_.ShowAbout) hooks_.ShowAbout(hwnd());
 }
 
 // The same route as the close box: WM_CLOSE, then FormClose.
-void TForm1::btExitClick() { PostMessageW(hwnd(), WM_CLOSE, 0, 0); }
+void TForm1::RequestClose() { PostMessageW(hwnd(), WM_CLOSE, 0, 0); }
 
 NumericEditWindow& TForm1::FieldOf(settings::Field field) {
   return const_cast<NumericEditWindow&>(std::as_const(*this).FieldOf(field));
-}
-
-const NumericEditWindow& TForm1::FieldOf(RunInput input) const {
-  static constexpr settings::Field kFieldOfInput[kRunInputCount] = {
-      settings::Field::D,  settings::Field::P,  settings::Field::A,  settings::Field::N,
-      settings::Field::OD, settings::Field::ID, settings::Field::t1, settings::Field::t2};
-  return FieldOf(kFieldOfInput[static_cast<std::size_t>(input)]);
 }
 
 const NumericEditWindow& TForm1::FieldOf(settings::Field field) const {

@@ -1,9 +1,9 @@
 // TForm1, the calculator window: the input column with its radio group,
 // entry fields, result labels and buttons over a colour gradient, and the
 // dimensioned drawing with its value labels. Its components are built from
-// one form description (calculator_window.cpp); its handlers keep the solve
-// mode, the tail switches and the enabled fields consistent, clear the totals
-// on every edit and run the calculation.
+// one form description (calculator_window.cpp), which binds their events to
+// the window's rules (calculator_rules.h); the window routes messages to the
+// components and paints.
 //
 // The components and the handlers are public, under their form names: they
 // are the window's interface to the settings store, the tests and the reader
@@ -18,6 +18,7 @@
 
 #include "calc/calculation_run.h"
 #include "settings/settings_controls.h"
+#include "ui/calculator_rules.h"
 #include "ui/error_display.h"
 #include "ui/result_writes.h"
 #include "ui/win32/controls.h"
@@ -39,7 +40,9 @@ struct TForm1Hooks {
   std::function<void(HWND owner)> ShowAbout;
 };
 
-class TForm1 final : public WindowBase, public settings::SettingsControls {
+class TForm1 final : public WindowBase,
+                     public settings::SettingsControls,
+                     private CalculatorControls {
  public:
   static constexpr wchar_t kWindowClass[] = L"TForm1";
 
@@ -64,23 +67,8 @@ class TForm1 final : public WindowBase, public settings::SettingsControls {
   void FormClose();
   void FormPaint(HDC dc);
   void FormResize();
-  void RadioGroup1Click();
-  void chT1Click();
-  void chT2Click();
-  void ClearResults();
-  void edAKeyPress(char16_t& Key);
-  void edNKeyPress(char16_t& Key);
-  void edDKeyPress(char16_t& Key);
-  void edPKeyPress(char16_t& Key);
-  void edODKeyPress(char16_t& Key);
-  void edIDKeyPress(char16_t& Key);
-  void edT1KeyPress(char16_t& Key);
-  void edT2KeyPress(char16_t& Key);
-  void btnCalcClick();
-  void btnInfoClick();
-  void btExitClick();
 
-  // settings::SettingsControls
+  // settings::SettingsControls, and the controls of the window's rules
   std::u16string FieldText(settings::Field field) const override;
   void SetFieldText(settings::Field field, std::u16string_view text) override;
   int RadioIndex() const override;
@@ -94,6 +82,7 @@ class TForm1 final : public WindowBase, public settings::SettingsControls {
   // Declared before the components: the entry fields are built with them.
   RegionalSeparators& separators_;
   ErrorDisplay& errors_;
+  CalculatorRules rules_{*this, separators_};
 
  public:
   // Components, in the order of the form description.
@@ -127,11 +116,16 @@ class TForm1 final : public WindowBase, public settings::SettingsControls {
   void ActivationChanged(bool active);
   HWND FocusTarget() const;
 
-  void EnterRunsCalculation(NumericEditWindow& sender, char16_t key);
-  void Apply(const Write& write);
+  // The rules' controls
+  void SetFieldEnabled(settings::Field field, bool enabled) override;
+  void SelectAllText(settings::Field field) override;
+  void SetCaption(Target label, std::u16string_view caption) override;
+  void ShowGapNotice() override;
+  void ShowAbout() override;
+  void RequestClose() override;
+
   NumericEditWindow& FieldOf(settings::Field field);
   const NumericEditWindow& FieldOf(settings::Field field) const;
-  const NumericEditWindow& FieldOf(RunInput input) const;
 
   TForm1Hooks hooks_;
   std::span<const std::uint8_t> drawingPng_;
