@@ -2,107 +2,98 @@
 
 #include <uxtheme.h>
 
-#include <cstdint>
-#include <cstring>
-#include <memory>
 #include <span>
 #include <stdexcept>
 #include <string_view>
-#include <vector>
 
-#include "png/png_reader.h"
 #include "resources/resource.h"
-#include "ui/win32/controls.h"
-#include "ui/win32/gdi_scopes.h"
-#include "ui/win32/numeric_edit_window.h"
-#include "ui/window_placement.h"
 
 namespace ambrelix::ui {
 namespace {
 
 constexpr wchar_t kClassName[] = L"AmbrelixAboutDialog";
-constexpr wchar_t kFontFace[] = L"Tahoma";
 constexpr int kClientWidth = 434;
 constexpr int kClientHeight = 155;
 
 // The maker's web site: a bare host name, which the shell takes for a web
 // address by its "www." and opens with the user's browser.
 constexpr std::wstring_view kMakerHost = L"www.example.com";
-constexpr wchar_t kWebLabelCaption[] = L"With compliments of www.example.com";
-static_assert(std::wstring_view(kWebLabelCaption).ends_with(kMakerHost));
+constexpr std::u16string_view kWebLabelCaption = u"With compliments of www.example.com";
+static_assert(kWebLabelCaption.ends_with(u"www.example.com"));
 
 // Shown in Label3 on every showing, in place of its design text "Version".
 // Fixed: the executable's version information says 1.0.0.0.
-constexpr wchar_t kShownVersion[] = L"V1.1";
+constexpr char16_t kShownVersion[] = u"V1.1";
 
 // Twenty lines of at most 60 characters with hard line breaks; empty lines
 // 2, 8 and 14 separate the four paragraphs.
-constexpr wchar_t kDisclaimer[] =
-    L"Licence and Warranty\r\n"
-    L"\r\n"
-    L"This software was distributed free of charge. It is \r\n"
-    L"provided \"as is\", without warranty of any kind, either \r\n"
-    L"express or implied, including but not limited to the \r\n"
-    L"implied warranties of merchantability and fitness for a \r\n"
-    L"particular purpose.\r\n"
-    L"\r\n"
-    L"You use this software at your own discretion and risk. You \r\n"
-    L"alone are responsible for checking and validating every \r\n"
-    L"result it gives before you rely on it. The author may \r\n"
-    L"change the software or its documentation at any time \r\n"
-    L"without notice.\r\n"
-    L"\r\n"
-    L"The author makes no warranty that the software will \r\n"
-    L"meet your requirements, that it will be secure, \r\n"
-    L"uninterrupted or free of errors, that the results \r\n"
-    L"obtained from it will be effective, accurate or \r\n"
-    L"reliable, or that the quality of the software will \r\n"
-    L"meet your expectations.";
+constexpr char16_t kDisclaimer[] =
+    u"Licence and Warranty\r\n"
+    u"\r\n"
+    u"This software was distributed free of charge. It is \r\n"
+    u"provided \"as is\", without warranty of any kind, either \r\n"
+    u"express or implied, including but not limited to the \r\n"
+    u"implied warranties of merchantability and fitness for a \r\n"
+    u"particular purpose.\r\n"
+    u"\r\n"
+    u"You use this software at your own discretion and risk. You \r\n"
+    u"alone are responsible for checking and validating every \r\n"
+    u"result it gives before you rely on it. The author may \r\n"
+    u"change the software or its documentation at any time \r\n"
+    u"without notice.\r\n"
+    u"\r\n"
+    u"The author makes no warranty that the software will \r\n"
+    u"meet your requirements, that it will be secure, \r\n"
+    u"uninterrupted or free of errors, that the results \r\n"
+    u"obtained from it will be effective, accurate or \r\n"
+    u"reliable, or that the quality of the software will \r\n"
+    u"meet your expectations.";
 
-enum class Kind { Label, Picture, LinkLabel, Button, Memo };
+using Row = FormRow<TForm2, TForm2>;
 
-// One part of the dialog. Positions are client coordinates; fonts are
-// Tahoma at `fontHeight` pixels of character height (96 pixels per inch).
-struct Part {
-  const wchar_t* name;
-  Kind kind;
-  int left, top, width, height;
-  const wchar_t* text;
-  int fontHeight;
-  bool bold;
-  int tabOrder;  // -1: not a tab stop
-};
+// Tahoma at 96 pixels per inch.
+constexpr FontSpec kTahoma11 = {L"Tahoma", 11};
 
-// In creation order. Button1 has the id IDOK, so Enter on it, handled by the
-// dialog manager as for any focused push button, closes with mrOk.
-constexpr Part kParts[] = {
-    {L"Label2", Kind::Label, 8, 118, 122, 13, L"\u00A9 2026 Ambrelix", 11, false, -1},
-    {L"Label1", Kind::Label, 9, 3, 218, 23, L"Ambrelix", 19, true, -1},
-    {L"Label3", Kind::Label, 257, 10, 40, 14, L"Version", 12, false, -1},
-    {L"Image1", Kind::Picture, 358, 45, 51, 50, nullptr, 0, false, -1},
-    {L"WebLabel1", Kind::LinkLabel, 8, 137, 213, 13, kWebLabelCaption, 11, false, -1},
-    {L"Button1", Kind::Button, 334, 125, 93, 25, L"OK", 11, false, 0},
-    {L"Memo2", Kind::Memo, 8, 28, 321, 86, kDisclaimer, 11, false, 1},
-};
-
-// The dialog manager tabs through the tab stops in creation order, so the
-// table lists them in their tab order.
-constexpr bool TabStopsInCreationOrder() {
-  int last = -1;
-  for (const Part& part : kParts) {
-    if (part.tabOrder < 0) continue;
-    if (part.tabOrder != last + 1) return false;
-    last = part.tabOrder;
-  }
-  return true;
+// The labels keep their design sizes and show the gradient through.
+constexpr Row Label(LabelWindow TForm2::*label, Bounds at, std::u16string_view text,
+                    FontSpec font) {
+  return {.component = label,
+          .bounds = at,
+          .text = text,
+          .font = font,
+          .color = kNavy,
+          .sizing = LabelWindow::Sizing::Design};
 }
-static_assert(TabStopsInCreationOrder());
 
-constexpr int kFirstPartId = 1001;
-
-int PartId(std::size_t index) {
-  return kParts[index].kind == Kind::Button ? IDOK : kFirstPartId + static_cast<int>(index);
-}
+// Button1 has the id IDOK, so Enter on it, handled by the dialog manager as
+// for any focused push button, closes with mrOk.
+constexpr Row kComponents[] = {
+    Label(&TForm2::Label2, {8, 118, 122, 13}, u"\u00A9 2026 Ambrelix", kTahoma11),
+    Label(&TForm2::Label1, {9, 3, 218, 23}, u"Ambrelix", {L"Tahoma", 19, true}),
+    Label(&TForm2::Label3, {257, 10, 40, 14}, u"Version", {L"Tahoma", 12}),
+    {.component = &TForm2::Image1, .bounds = {358, 45, 51, 50}},
+    {.component = &TForm2::WebLabel1,
+     .bounds = {8, 137, 213, 13},
+     .text = kWebLabelCaption,
+     .font = kTahoma11},
+    {.component = &TForm2::Button1,
+     .bounds = {334, 125, 93, 25},
+     .text = u"OK",
+     .font = kTahoma11,
+     .tabOrder = 0,
+     .tabStop = true,
+     .onClick = &TForm2::Button1Click,
+     .startsGroup = false,
+     .id = IDOK},
+    {.component = &TForm2::Memo2,
+     .bounds = {8, 28, 321, 86},
+     .text = kDisclaimer,
+     .font = kTahoma11,
+     .tabOrder = 1,
+     .tabStop = true},
+};
+constexpr std::span<const Row> kRows = kComponents;
+static_assert(TabOrderFollowsTheRows(kRows));
 
 // Plain labels draw no background while the desktop's visual styles are on,
 // so the gradient shows behind their text; without them they fill their
@@ -111,43 +102,19 @@ bool DesktopVisualStylesOn() { return VisualStylesInUse() && IsAppThemed(); }
 
 }  // namespace
 
-// The GDI objects the dialog draws with, released after its window.
-class TForm2::Resources {
- public:
-  Resources() {
-    const std::span<const std::uint8_t> coil = ResourceBytes(IDR_COIL48);
-    if (coil.empty()) throw std::runtime_error("The executable lacks the About dialog's picture");
-    image1_.LoadPng(coil);
-    icon_.reset(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_MAIN),
-                                              IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR)));
-  }
-
-  HFONT Font(int height, bool bold) {
-    for (const LoadedFont& font : fonts_)
-      if (font.height == height && font.bold == bold) return font.handle.get();
-    fonts_.push_back({height, bold, MakeFont(kFontFace, height, bold, DEFAULT_CHARSET)});
-    return fonts_.back().handle.get();
-  }
-  HICON icon() const { return icon_.get(); }
-  PictureComponent& image1() { return image1_; }
-
- private:
-  struct LoadedFont {
-    int height;
-    bool bold;
-    FontHandle handle;
-  };
-
-  PictureComponent image1_;
-  IconHandle icon_;
-  std::vector<LoadedFont> fonts_;
-};
-
 TForm2::TForm2(ErrorDisplay& errors, ShellOpener& shell, HWND applicationWindow)
     : WindowBase(errors),
-      applicationWindow_(applicationWindow),
-      webLabel1_(shell, errors),
-      resources_(std::make_unique<Resources>()) {
+      WebLabel1(shell, errors),
+      Memo2(errors),
+      applicationWindow_(applicationWindow) {
+  const std::span<const std::uint8_t> coil = ResourceBytes(IDR_COIL48);
+  if (coil.empty()) throw std::runtime_error("The executable lacks the About dialog's picture");
+  Image1.LoadPng(coil);
+  icon_.reset(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_MAIN),
+                                            IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR)));
+  WebLabel1.URL = kMakerHost;
+  WebLabel1.ShowMode = soDefault;
+
   // The button face, painted over by the gradient.
   const WindowClass windowClass = {
       .name = kClassName, .cursor = IDC_ARROW, .background = GetSysColorBrush(COLOR_BTNFACE)};
@@ -161,10 +128,12 @@ TForm2::TForm2(ErrorDisplay& errors, ShellOpener& shell, HWND applicationWindow)
   CreateWindowOfClass(windowClass, exStyle, L"About", style, 0, 0, outer.right - outer.left,
                       outer.bottom - outer.top, applicationWindow);
   try {
-    if (resources_->icon())
-      SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(resources_->icon()));
-    SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(resources_->Font(11, false)), FALSE);
-    CreateParts(applicationWindow);
+    if (icon_.get())
+      SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_.get()));
+    SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.Get(kTahoma11)), FALSE);
+    // The link's shell requests are owned by the application's window, or
+    // by the dialog when there is none.
+    CreateComponents(*this, *this, kRows, {hwnd(), fonts_, applicationWindow});
   } catch (...) {
     DestroyWindow(hwnd());
     throw;
@@ -176,73 +145,11 @@ TForm2::~TForm2() {
   if (hwnd()) DestroyWindow(hwnd());
 }
 
-void TForm2::CreateParts(HWND applicationWindow) {
-  HINSTANCE instance = GetModuleHandleW(nullptr);
-  for (std::size_t index = 0; index < std::size(kParts); ++index) {
-    const Part& part = kParts[index];
-    const RECT bounds = {part.left, part.top, part.left + part.width, part.top + part.height};
-    const DWORD tabStop = part.tabOrder >= 0 ? WS_TABSTOP : 0;
-    HWND created = nullptr;
-    const wchar_t* windowClass = nullptr;
-    DWORD style = WS_CHILD | WS_VISIBLE | tabStop;
-    DWORD exStyle = 0;
-    switch (part.kind) {
-      case Kind::Picture:
-        // Drawn by FormPaint over the gradient; it takes no input.
-        resources_->image1().SetBounds({part.left, part.top, part.width, part.height});
-        continue;
-      case Kind::LinkLabel:
-        webLabel1_.Create(hwnd(), PartId(index), bounds, part.text,
-                          resources_->Font(part.fontHeight, part.bold), applicationWindow);
-        webLabel1_.URL = kMakerHost;
-        webLabel1_.ShowMode = soDefault;
-        continue;
-      case Kind::Label:
-        windowClass = L"STATIC";
-        style |= SS_LEFTNOWORDWRAP | SS_NOPREFIX;
-        break;
-      case Kind::Button:
-        windowClass = L"BUTTON";
-        style |= BS_PUSHBUTTON;
-        break;
-      case Kind::Memo:
-        windowClass = L"EDIT";
-        style |= ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL;
-        exStyle = WS_EX_CLIENTEDGE;
-        break;
-    }
-    created = CreateWindowExW(
-        exStyle, windowClass, part.text, style, part.left, part.top, part.width, part.height,
-        hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(PartId(index))), instance, nullptr);
-    if (!created) ThrowLastError("CreateWindowExW(About dialog part)");
-    SendMessageW(created, WM_SETFONT,
-                 reinterpret_cast<WPARAM>(resources_->Font(part.fontHeight, part.bold)), FALSE);
-    const std::wstring_view name = part.name;
-    if (name == L"Label1") label1_ = created;
-    if (name == L"Label2") label2_ = created;
-    if (name == L"Label3") label3_ = created;
-    if (name == L"Button1") button1_ = created;
-    if (name == L"Memo2") memo2_ = created;
-  }
-  memo2Subclass_.emplace(memo2_, &TForm2::Memo2Proc, 0, reinterpret_cast<DWORD_PTR>(this));
-  // The bevel inside the sunken edge is part of the frame: have it measured.
-  SetWindowPos(memo2_, nullptr, 0, 0, 0, 0,
-               SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-}
-
 int TForm2::ShowModal(HWND owner) {
   if (modal_) return mrCancel;
   FormShow();
   if (initialPlacement_) {
-    RECT outer;
-    GetWindowRect(hwnd(), &outer);
-    const DesktopRect desktop = {
-        GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
-        GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
-    const WindowOrigin at =
-        CentredOrigin(desktop, outer.right - outer.left, outer.bottom - outer.top);
-    SetWindowPos(hwnd(), nullptr, at.left, at.top, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    CentreOnVirtualDesktop(hwnd());
     initialPlacement_ = false;
   }
   // Owned by the calculator window while shown, so it stays above it and
@@ -273,9 +180,9 @@ int TForm2::ShowModal(HWND owner) {
   } showing(*this, owner);
 
   // Button1, first in the tab order, has the focus whenever the dialog opens.
-  focusedPart_ = button1_;
+  focusedPart_ = Button1.hwnd();
   ShowWindow(hwnd(), SW_SHOW);
-  SetFocus(button1_);
+  SetFocus(Button1.hwnd());
   while (modalResult_ == 0) {
     MSG msg;
     const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
@@ -295,6 +202,8 @@ int TForm2::ShowModal(HWND owner) {
 }
 
 LRESULT TForm2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  LRESULT answer = 0;
+  if (Memo2.ParentMessage(message, wParam, lParam, answer)) return answer;
   switch (message) {
     case WM_PAINT: {
       PaintScope paint(hwnd());
@@ -312,7 +221,7 @@ LRESULT TForm2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
       // IDCANCEL, which the dialog manager sends for Escape, is left alone:
       // Escape does not close the dialog.
-      if (LOWORD(wParam) == IDOK && HIWORD(wParam) == BN_CLICKED) Button1Click();
+      if (LOWORD(wParam) == IDOK && HIWORD(wParam) == BN_CLICKED) Button1.Click();
       return 0;
     case WM_CLOSE:
       CloseWith(mrCancel);
@@ -322,7 +231,7 @@ LRESULT TForm2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         HWND focus = GetFocus();
         if (focus && IsChild(hwnd(), focus)) focusedPart_ = focus;
       } else {
-        SetFocus(focusedPart_ && IsChild(hwnd(), focusedPart_) ? focusedPart_ : button1_);
+        SetFocus(focusedPart_ && IsChild(hwnd(), focusedPart_) ? focusedPart_ : Button1.hwnd());
       }
       return 0;
     default:
@@ -330,7 +239,7 @@ LRESULT TForm2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   }
 }
 
-void TForm2::FormShow() { SetWindowTextW(label3_, kShownVersion); }
+void TForm2::FormShow() { Label3.SetCaption(kShownVersion); }
 
 void TForm2::FormPaint(HDC dc) {
   // The gradient's rectangle is the dialog's outer size, frame included, so
@@ -338,16 +247,10 @@ void TForm2::FormPaint(HDC dc) {
   // pale blue rather than white.
   RECT outer;
   GetWindowRect(hwnd(), &outer);
-  TRIVERTEX ends[2] = {
-      {0, 0, 0xC800, 0xC800, 0xFF00, 0},
-      {outer.right - outer.left, outer.bottom - outer.top, 0xFF00, 0xFF00, 0xFF00, 0},
-  };
-  GRADIENT_RECT rectangle = {0, 1};
-  GradientFill(dc, ends, 2, &rectangle, 1, GRADIENT_FILL_RECT_H);
-
+  FillLavenderGradient(dc, outer.right - outer.left, outer.bottom - outer.top);
   // Image1: unscaled at its box's top-left corner, the gradient showing
   // through its transparent pixels and the free margin.
-  resources_->image1().Paint(dc);
+  Image1.Paint(dc);
 }
 
 void TForm2::FormResize() { InvalidateRect(hwnd(), nullptr, TRUE); }
@@ -360,14 +263,9 @@ void TForm2::CloseWith(int modalResult) {
 }
 
 LRESULT TForm2::ColourStatic(HDC dc, HWND control) {
-  if (control == memo2_) {
-    // A read-only EDIT asks here; the disclaimer sits on the tooltip colour.
-    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-    SetBkColor(dc, GetSysColor(COLOR_INFOBK));
-    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_INFOBK));
-  }
-  if (control == label1_ || control == label2_ || control == label3_) {
-    SetTextColor(dc, ToColorRef(kNavy));
+  for (const LabelWindow* label : {&Label1, &Label2, &Label3}) {
+    if (control != label->hwnd()) continue;
+    SetTextColor(dc, ToColorRef(label->TextColor()));
     if (DesktopVisualStylesOn()) {
       SetBkMode(dc, TRANSPARENT);
       return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
@@ -377,66 +275,6 @@ LRESULT TForm2::ColourStatic(HDC dc, HWND control) {
   }
   return DefaultHandling(WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
                          reinterpret_cast<LPARAM>(control));
-}
-
-LRESULT CALLBACK TForm2::Memo2Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                   DWORD_PTR self) {
-  auto* dialog = reinterpret_cast<TForm2*>(self);
-  LRESULT result = 0;
-  const bool handled = Guarded(dialog->errors(), FALSE, [&]() -> LRESULT {
-    result = dialog->Memo2Message(message, wParam, lParam);
-    return TRUE;
-  });
-  return handled ? result : DefSubclassProc(hwnd, message, wParam, lParam);
-}
-
-// The width of the soft bevel between Memo2's sunken edge and its text.
-constexpr int kMemoBevel = 2;
-
-LRESULT TForm2::Memo2Message(UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_GETDLGCODE: {
-      // Asked without the message, so the EDIT stays out of its dialog mode,
-      // in which a multi-line EDIT closes the dialog on Escape and passes
-      // Enter on. Enter and Escape go to the text box, where a read-only
-      // text makes them do nothing; Tab moves the focus to Button1.
-      LRESULT code = DefSubclassProc(memo2_, message, wParam, 0);
-      const auto* msg = reinterpret_cast<const MSG*>(lParam);
-      if (msg && msg->message == WM_KEYDOWN && msg->wParam == VK_TAB)
-        code &= ~static_cast<LRESULT>(DLGC_WANTALLKEYS | DLGC_WANTTAB);
-      return code;
-    }
-    case WM_NCCALCSIZE: {
-      // The bevel sits inside the sunken edge, around the text and the
-      // scroll bar: the frame the EDIT measures is taken in by its width.
-      auto* proposed = reinterpret_cast<RECT*>(lParam);
-      InflateRect(proposed, -kMemoBevel, -kMemoBevel);
-      return DefSubclassProc(memo2_, message, wParam, lParam);
-    }
-    case WM_NCPAINT: {
-      const LRESULT result = DefSubclassProc(memo2_, message, wParam, lParam);
-      DrawMemo2Bevel();
-      return result;
-    }
-    case WM_NCDESTROY: {
-      HWND memo = memo2_;
-      memo2_ = nullptr;
-      memo2Subclass_.reset();
-      return DefSubclassProc(memo, message, wParam, lParam);
-    }
-    default:
-      return DefSubclassProc(memo2_, message, wParam, lParam);
-  }
-}
-
-void TForm2::DrawMemo2Bevel() {
-  RECT window;
-  GetWindowRect(memo2_, &window);
-  RECT ring = {0, 0, window.right - window.left, window.bottom - window.top};
-  const int edge = GetSystemMetrics(SM_CXEDGE);
-  InflateRect(&ring, -edge, -edge);
-  WindowDC dc(memo2_);
-  DrawEdge(dc.get(), &ring, BDR_SUNKENOUTER | BDR_RAISEDINNER, BF_RECT | BF_SOFT);
 }
 
 }  // namespace ambrelix::ui

@@ -11,13 +11,12 @@
 
 #include <windows.h>
 
-#include <memory>
-#include <optional>
-
 #include "ui/error_display.h"
+#include "ui/win32/controls.h"
+#include "ui/win32/form.h"
+#include "ui/win32/gdi_scopes.h"
 #include "ui/win32/web_link_label.h"
 #include "ui/win32/window_base.h"
-#include "ui/win32/window_subclass.h"
 
 namespace ambrelix::ui {
 
@@ -43,39 +42,28 @@ class TForm2 final : public WindowBase {
   // with mrCancel and is posted again for the application's own loop.
   int ShowModal(HWND owner);
 
-  HWND Label1() const { return label1_; }
-  HWND Label2() const { return label2_; }
-  HWND Label3() const { return label3_; }
-  HWND Button1() const { return button1_; }
-  HWND Memo2() const { return memo2_; }
-  TWebLinkLabel& WebLabel1() { return webLabel1_; }
-
- private:
-  class Resources;
-
-  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-  static LRESULT CALLBACK Memo2Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                    UINT_PTR id, DWORD_PTR self);
-  LRESULT Memo2Message(UINT message, WPARAM wParam, LPARAM lParam);
-
-  void CreateParts(HWND applicationWindow);
+  // Handlers.
   void FormShow();
   void FormPaint(HDC dc);
   void FormResize();
   void Button1Click();
+
+  // Components, in the order of the form description.
+  LabelWindow Label2, Label1, Label3;
+  PictureComponent Image1;
+  TWebLinkLabel WebLabel1;
+  PushButtonWindow Button1;
+  MemoWindow Memo2;
+
+ private:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
   void CloseWith(int modalResult);
   LRESULT ColourStatic(HDC dc, HWND control);
-  void DrawMemo2Bevel();
 
   HWND applicationWindow_ = nullptr;
-  HWND label1_ = nullptr;
-  HWND label2_ = nullptr;
-  HWND label3_ = nullptr;
-  HWND button1_ = nullptr;
-  HWND memo2_ = nullptr;
-  TWebLinkLabel webLabel1_;
-  std::optional<WindowSubclass> memo2Subclass_;
-  std::unique_ptr<Resources> resources_;
+  FontCache fonts_;
+  IconHandle icon_;
 
   bool initialPlacement_ = true;
   bool modal_ = false;

@@ -22,6 +22,7 @@
 #include "ui/error_display.h"
 #include "ui/result_writes.h"
 #include "ui/win32/controls.h"
+#include "ui/win32/form.h"
 #include "ui/win32/numeric_edit_window.h"
 #include "ui/win32/regional_separators.h"
 #include "ui/win32/window_base.h"
@@ -106,8 +107,7 @@ class TForm1 final : public WindowBase,
  private:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void WindowDestroyed() override;
-  void CreateComponents();
-  void Command(int id);
+  void LoadDrawing();
   void Paint();
   void PaintClient(HDC dc);
   // The brush a child paints its background with, and the text colours set
@@ -129,10 +129,7 @@ class TForm1 final : public WindowBase,
 
   TForm1Hooks hooks_;
   std::span<const std::uint8_t> drawingPng_;
-  FontHandle windowFont_;
-  FontHandle t12_;
-  FontHandle t12BoldNavy_;
-  FontHandle a15Bold_;
+  FontCache fonts_;
   // The client background (gradient and drawing) as a pattern for the
   // children that show it through.
   BitmapHandle backgroundBitmap_;

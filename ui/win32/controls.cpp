@@ -67,9 +67,17 @@ void CentreOnVirtualDesktop(HWND window) {
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void FillLavenderGradient(HDC dc, int width, int height) {
+  TRIVERTEX ends[2] = {{0, 0, 0xC800, 0xC800, 0xFF00, 0},
+                       {width, height, 0xFF00, 0xFF00, 0xFF00, 0}};
+  GRADIENT_RECT rectangle = {0, 1};
+  GradientFill(dc, ends, 2, &rectangle, 1, GRADIENT_FILL_RECT_H);
+}
+
 void LabelWindow::Create(HWND parent, int id, const Bounds& design, std::u16string_view caption,
-                         HFONT font, Color textColor, Anchor anchor) {
+                         HFONT font, Color textColor, Anchor anchor, Sizing sizing) {
   font_ = font;
+  sizing_ = sizing;
   textColor_ = textColor;
   anchor_ = anchor;
   anchorX_ = anchor == Anchor::Right ? design.right() : design.left;
@@ -88,6 +96,10 @@ std::u16string LabelWindow::Caption() const {
 }
 
 void LabelWindow::SetCaption(std::u16string_view caption) {
+  if (sizing_ == Sizing::Design) {
+    SetWindowTextW(hwnd_, Wide(std::u16string(caption)));
+    return;
+  }
   const RECT before = WindowRectInParent(hwnd_);
   SetWindowTextW(hwnd_, Wide(std::u16string(caption)));
   AutoSize();
@@ -99,6 +111,7 @@ void LabelWindow::SetCaption(std::u16string_view caption) {
 }
 
 void LabelWindow::AutoSize() {
+  if (sizing_ == Sizing::Design) return;
   const std::u16string caption = Caption();
   // An empty label keeps the size of one blank, so it keeps its place.
   const std::u16string_view text = caption.empty() ? std::u16string_view(u" ") : caption;
@@ -117,9 +130,11 @@ void LabelWindow::AutoSize() {
 }
 
 void PushButtonWindow::Create(HWND parent, int id, const Bounds& bounds,
-                              std::u16string_view caption, HFONT font, bool tabStop) {
+                              std::u16string_view caption, HFONT font, bool tabStop,
+                              bool startsGroup) {
   hwnd_ = CreateChild(parent, L"BUTTON", caption,
-                      BS_PUSHBUTTON | WS_GROUP | (tabStop ? WS_TABSTOP : 0), bounds, id, font);
+                      BS_PUSHBUTTON | (startsGroup ? WS_GROUP : 0) | (tabStop ? WS_TABSTOP : 0),
+                      bounds, id, font);
 }
 
 void PushButtonWindow::Click() {
@@ -198,6 +213,93 @@ void RadioGroupWindows::ShowSelection() {
     SetWindowLongPtrW(button, GWL_STYLE,
                       i == index_ ? (style | WS_TABSTOP) : (style & ~LONG_PTR{WS_TABSTOP}));
   }
+}
+
+// The width of the soft bevel between the memo's sunken edge and its text.
+constexpr int kMemoBevel = 2;
+
+void MemoWindow::Create(HWND parent, int id, const Bounds& bounds, std::u16string_view text,
+                        HFONT font, bool tabStop) {
+  hwnd_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", Wide(std::u16string(text)),
+                          WS_CHILD | WS_VISIBLE | (tabStop ? WS_TABSTOP : 0) | ES_MULTILINE |
+                              ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL,
+                          bounds.left, bounds.top, bounds.width, bounds.height, parent,
+                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                          GetModuleHandleW(nullptr), nullptr);
+  if (!hwnd_) ThrowLastError("CreateWindowExW(memo)");
+  SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  subclass_.emplace(hwnd_, &MemoWindow::Procedure, 0, reinterpret_cast<DWORD_PTR>(this));
+  // The bevel inside the sunken edge is part of the frame: have it measured.
+  SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
+bool MemoWindow::ParentMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) const {
+  if (message != WM_CTLCOLORSTATIC || !hwnd_ || reinterpret_cast<HWND>(lParam) != hwnd_)
+    return false;
+  // A read-only EDIT asks here; the text sits on the tooltip colour.
+  HDC dc = reinterpret_cast<HDC>(wParam);
+  SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+  SetBkColor(dc, GetSysColor(COLOR_INFOBK));
+  result = reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_INFOBK));
+  return true;
+}
+
+LRESULT CALLBACK MemoWindow::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                       UINT_PTR, DWORD_PTR self) {
+  auto* memo = reinterpret_cast<MemoWindow*>(self);
+  LRESULT result = 0;
+  const bool handled = Guarded(memo->errors_, FALSE, [&]() -> LRESULT {
+    result = memo->Message(message, wParam, lParam);
+    return TRUE;
+  });
+  return handled ? result : DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+LRESULT MemoWindow::Message(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_GETDLGCODE: {
+      // Asked without the message, so the EDIT stays out of its dialog mode,
+      // in which a multi-line EDIT closes the dialog on Escape and passes
+      // Enter on. Enter and Escape go to the text box, where a read-only
+      // text makes them do nothing; Tab moves the focus on.
+      LRESULT code = DefSubclassProc(hwnd_, message, wParam, 0);
+      const auto* msg = reinterpret_cast<const MSG*>(lParam);
+      if (msg && msg->message == WM_KEYDOWN && msg->wParam == VK_TAB)
+        code &= ~static_cast<LRESULT>(DLGC_WANTALLKEYS | DLGC_WANTTAB);
+      return code;
+    }
+    case WM_NCCALCSIZE: {
+      // The bevel sits inside the sunken edge, around the text and the
+      // scroll bar: the frame the EDIT measures is taken in by its width.
+      auto* proposed = reinterpret_cast<RECT*>(lParam);
+      InflateRect(proposed, -kMemoBevel, -kMemoBevel);
+      return DefSubclassProc(hwnd_, message, wParam, lParam);
+    }
+    case WM_NCPAINT: {
+      const LRESULT result = DefSubclassProc(hwnd_, message, wParam, lParam);
+      DrawBevel();
+      return result;
+    }
+    case WM_NCDESTROY: {
+      HWND memo = hwnd_;
+      hwnd_ = nullptr;
+      subclass_.reset();
+      return DefSubclassProc(memo, message, wParam, lParam);
+    }
+    default:
+      return DefSubclassProc(hwnd_, message, wParam, lParam);
+  }
+}
+
+void MemoWindow::DrawBevel() const {
+  RECT window;
+  GetWindowRect(hwnd_, &window);
+  RECT ring = {0, 0, window.right - window.left, window.bottom - window.top};
+  const int edge = GetSystemMetrics(SM_CXEDGE);
+  InflateRect(&ring, -edge, -edge);
+  WindowDC dc(hwnd_);
+  DrawEdge(dc.get(), &ring, BDR_SUNKENOUTER | BDR_RAISEDINNER, BF_RECT | BF_SOFT);
 }
 
 PictureBitmap DecodePicture(std::span<const std::uint8_t> file) {

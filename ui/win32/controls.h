@@ -13,14 +13,17 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "png/png_reader.h"
+#include "ui/error_display.h"
 #include "ui/text_box.h"
 #include "ui/win32/gdi_scopes.h"
+#include "ui/win32/window_subclass.h"
 
 namespace ambrelix::ui {
 
@@ -49,15 +52,22 @@ std::span<const std::uint8_t> ResourceBytes(int id);
 // its outer size (window_placement.h).
 void CentreOnVirtualDesktop(HWND window);
 
-// A label: a static text that takes the size of its text. An anchored-right
-// label keeps its right edge while its text changes, so longer values grow
-// to the left. Its background comes from the parent's WM_CTLCOLORSTATIC.
+// Fills `width` x `height` from the top-left corner with the windows' gradient:
+// lavender-blue at the left edge to white at `width`, constant down each
+// column.
+void FillLavenderGradient(HDC dc, int width, int height);
+
+// A label: a static text that takes the size of its text, or keeps its
+// design size. An anchored-right label keeps its right edge while its text
+// changes, so longer values grow to the left. Its background comes from the
+// parent's WM_CTLCOLORSTATIC.
 class LabelWindow {
  public:
   enum class Anchor { Left, Right };
+  enum class Sizing { ToText, Design };
 
   void Create(HWND parent, int id, const Bounds& design, std::u16string_view caption, HFONT font,
-              Color textColor, Anchor anchor);
+              Color textColor, Anchor anchor, Sizing sizing = Sizing::ToText);
   HWND hwnd() const { return hwnd_; }
   Color TextColor() const { return textColor_; }
 
@@ -71,14 +81,17 @@ class LabelWindow {
   HFONT font_ = nullptr;
   Color textColor_ = kWindowTextColor;
   Anchor anchor_ = Anchor::Left;
+  Sizing sizing_ = Sizing::ToText;
   int anchorX_ = 0;
   int top_ = 0;
 };
 
 class PushButtonWindow {
  public:
+  // A button that starts a group ends the arrow keys' reach of the group
+  // before it.
   void Create(HWND parent, int id, const Bounds& bounds, std::u16string_view caption, HFONT font,
-              bool tabStop);
+              bool tabStop, bool startsGroup = true);
   HWND hwnd() const { return hwnd_; }
   // A click, as the mouse gives it, without moving the focus.
   void Click();
@@ -145,6 +158,31 @@ class RadioGroupWindows {
   HWND box_ = nullptr;
   std::vector<HWND> items_;
   int index_ = -1;
+};
+
+// A read-only multi-line text with a sunken edge, a soft bevel inside it and
+// a vertical scroll bar, on the tooltip colour. Enter and Escape do nothing
+// in it and Tab leaves it, so it never closes its dialog.
+class MemoWindow {
+ public:
+  explicit MemoWindow(ErrorDisplay& errors) : errors_(errors) {}
+  void Create(HWND parent, int id, const Bounds& bounds, std::u16string_view text, HFONT font,
+              bool tabStop);
+  HWND hwnd() const { return hwnd_; }
+
+  // The parent hands on WM_CTLCOLORSTATIC first; true when it was the
+  // memo's, `result` being the brush.
+  bool ParentMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) const;
+
+ private:
+  static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                    UINT_PTR id, DWORD_PTR self);
+  LRESULT Message(UINT message, WPARAM wParam, LPARAM lParam);
+  void DrawBevel() const;
+
+  ErrorDisplay& errors_;
+  HWND hwnd_ = nullptr;
+  std::optional<WindowSubclass> subclass_;
 };
 
 // A decoded PNG as a DIB section. A picture with an alpha channel is kept
