@@ -75,7 +75,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showState) {
   } catch (...) {
     // Only a failure to build the windows gets here: handlers catch their own.
     ambrelix::app::ErrorBox startupErrors(u"Ambrelix");
-    ambrelix::ui::ShowCurrentException(startupErrors);
+    ambrelix::app::ShowCurrentException(startupErrors);
     return 1;
   }
 }

@@ -102,7 +102,7 @@ bool DesktopVisualStylesOn() { return VisualStylesInUse() && IsAppThemed(); }
 
 }  // namespace
 
-TForm2::TForm2(ErrorDisplay& errors, ShellOpener& shell, HWND applicationWindow)
+TForm2::TForm2(app::ErrorDisplay& errors, ShellOpener& shell, HWND applicationWindow)
     : WindowBase(errors),
       WebLabel1(shell, errors),
       Memo2(errors),

@@ -11,7 +11,7 @@
 
 #include <windows.h>
 
-#include "ui/error_display.h"
+#include "app/error_display.h"
 #include "ui/win32/controls.h"
 #include "ui/win32/form.h"
 #include "ui/win32/gdi_scopes.h"
@@ -31,7 +31,7 @@ class TForm2 final : public WindowBase {
   // the dialog is hidden and owns the link's shell requests. When it is
   // null, the dialog owns those requests itself. Resources (the icon and the
   // coil picture) come from the executable.
-  TForm2(ErrorDisplay& errors, ShellOpener& shell, HWND applicationWindow);
+  TForm2(app::ErrorDisplay& errors, ShellOpener& shell, HWND applicationWindow);
   ~TForm2();
   TForm2(const TForm2&) = delete;
   TForm2& operator=(const TForm2&) = delete;

@@ -234,7 +234,7 @@ void ShowGapNotice(HWND owner) {
 
 }  // namespace
 
-TForm1::TForm1(RegionalSeparators& separators, ErrorDisplay& errors, TForm1Hooks hooks,
+TForm1::TForm1(RegionalSeparators& separators, app::ErrorDisplay& errors, TForm1Hooks hooks,
                std::span<const std::uint8_t> drawingPng)
     : WindowBase(errors),
       separators_(separators),
@@ -266,7 +266,7 @@ void TForm1::Create(HWND owner) {
   try {
     FormCreate();
   } catch (...) {
-    ShowCurrentException(errors_);
+    app::ShowCurrentException(errors_);
   }
 }
 

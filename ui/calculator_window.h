@@ -16,10 +16,10 @@
 #include <functional>
 #include <span>
 
+#include "app/error_display.h"
 #include "calc/calculation_run.h"
 #include "settings/settings_controls.h"
 #include "ui/calculator_rules.h"
-#include "ui/error_display.h"
 #include "ui/result_writes.h"
 #include "ui/win32/controls.h"
 #include "ui/win32/form.h"
@@ -49,7 +49,7 @@ class TForm1 final : public WindowBase,
 
   // `drawingPng` is the drawing's PNG file (the IDR_DRAWING resource); it
   // must outlive Create.
-  TForm1(RegionalSeparators& separators, ErrorDisplay& errors, TForm1Hooks hooks,
+  TForm1(RegionalSeparators& separators, app::ErrorDisplay& errors, TForm1Hooks hooks,
          std::span<const std::uint8_t> drawingPng);
   ~TForm1();
   TForm1(const TForm1&) = delete;
@@ -82,7 +82,7 @@ class TForm1 final : public WindowBase,
  private:
   // Declared before the components: the entry fields are built with them.
   RegionalSeparators& separators_;
-  ErrorDisplay& errors_;
+  app::ErrorDisplay& errors_;
   CalculatorRules rules_{*this, separators_};
 
  public:

@@ -19,8 +19,8 @@
 #include <string_view>
 #include <vector>
 
+#include "app/error_display.h"
 #include "png/png_reader.h"
-#include "ui/error_display.h"
 #include "ui/text_box.h"
 #include "ui/win32/gdi_scopes.h"
 #include "ui/win32/window_subclass.h"
@@ -165,7 +165,7 @@ class RadioGroupWindows {
 // in it and Tab leaves it, so it never closes its dialog.
 class MemoWindow {
  public:
-  explicit MemoWindow(ErrorDisplay& errors) : errors_(errors) {}
+  explicit MemoWindow(app::ErrorDisplay& errors) : errors_(errors) {}
   void Create(HWND parent, int id, const Bounds& bounds, std::u16string_view text, HFONT font,
               bool tabStop);
   HWND hwnd() const { return hwnd_; }
@@ -180,7 +180,7 @@ class MemoWindow {
   LRESULT Message(UINT message, WPARAM wParam, LPARAM lParam);
   void DrawBevel() const;
 
-  ErrorDisplay& errors_;
+  app::ErrorDisplay& errors_;
   HWND hwnd_ = nullptr;
   std::optional<WindowSubclass> subclass_;
 };

@@ -84,7 +84,7 @@ bool VisualStylesInUse() {
   return inUse;
 }
 
-NumericEditWindow::NumericEditWindow(const SeparatorProvider& separators, ErrorDisplay& errors)
+NumericEditWindow::NumericEditWindow(const SeparatorProvider& separators, app::ErrorDisplay& errors)
     : errors_(errors), field_(*this, separators) {}
 
 NumericEditWindow::~NumericEditWindow() {

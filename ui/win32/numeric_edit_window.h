@@ -13,8 +13,8 @@
 #include <optional>
 #include <string>
 
+#include "app/error_display.h"
 #include "calc/number_text.h"
-#include "ui/error_display.h"
 #include "ui/numeric_edit.h"
 #include "ui/text_box.h"
 #include "ui/win32/gdi_scopes.h"
@@ -24,7 +24,7 @@ namespace ambrelix::ui {
 
 class NumericEditWindow final : private TextBox {
  public:
-  NumericEditWindow(const SeparatorProvider& separators, ErrorDisplay& errors);
+  NumericEditWindow(const SeparatorProvider& separators, app::ErrorDisplay& errors);
   ~NumericEditWindow();
   NumericEditWindow(const NumericEditWindow&) = delete;
   NumericEditWindow& operator=(const NumericEditWindow&) = delete;
@@ -75,7 +75,7 @@ class NumericEditWindow final : private TextBox {
   int CharacterX(std::size_t index) const;
   bool OnSelectedText(int x) const;
 
-  ErrorDisplay& errors_;
+  app::ErrorDisplay& errors_;
   HWND hwnd_ = nullptr;
   // The box's state while it has no window.
   std::u16string storedText_;

@@ -23,7 +23,7 @@ void ShellExecuteOpener::Open(HWND owner, std::wstring_view verb, std::wstring_v
                 showCommand);
 }
 
-TWebLinkLabel::TWebLinkLabel(ShellOpener& shell, ErrorDisplay& errors)
+TWebLinkLabel::TWebLinkLabel(ShellOpener& shell, app::ErrorDisplay& errors)
     : WindowBase(errors), shell_(shell) {}
 
 TWebLinkLabel::~TWebLinkLabel() {

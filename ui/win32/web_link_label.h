@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "ui/error_display.h"
+#include "app/error_display.h"
 #include "ui/win32/window_base.h"
 
 namespace ambrelix::ui {
@@ -51,7 +51,7 @@ static_assert(soDefault == SW_SHOWDEFAULT && soRestore == SW_RESTORE);
 
 class TWebLinkLabel final : public WindowBase {
  public:
-  TWebLinkLabel(ShellOpener& shell, ErrorDisplay& errors);
+  TWebLinkLabel(ShellOpener& shell, app::ErrorDisplay& errors);
   ~TWebLinkLabel();
   TWebLinkLabel(const TWebLinkLabel&) = delete;
   TWebLinkLabel& operator=(const TWebLinkLabel&) = delete;

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "ui/error_display.h"
+#include "app/error_display.h"
 
 namespace ambrelix::ui {
 
@@ -29,11 +29,11 @@ struct WindowClass {
 
 // Runs `handler`, showing whatever it throws; returns `onError` then.
 template <class Handler>
-LRESULT Guarded(ErrorDisplay& errors, LRESULT onError, Handler&& handler) noexcept {
+LRESULT Guarded(app::ErrorDisplay& errors, LRESULT onError, Handler&& handler) noexcept {
   try {
     return handler();
   } catch (...) {
-    ShowCurrentException(errors);
+    app::ShowCurrentException(errors);
     return onError;
   }
 }
@@ -48,7 +48,7 @@ class WindowBase {
   HWND hwnd() const { return hwnd_; }
 
  protected:
-  explicit WindowBase(ErrorDisplay& errors) : errors_(errors) {}
+  explicit WindowBase(app::ErrorDisplay& errors) : errors_(errors) {}
   ~WindowBase() = default;
 
   // Registers the class the first time and creates a window of it; throws
@@ -66,12 +66,12 @@ class WindowBase {
   LRESULT DefaultHandling(UINT message, WPARAM wParam, LPARAM lParam) const {
     return DefWindowProcW(hwnd_, message, wParam, lParam);
   }
-  ErrorDisplay& errors() const { return errors_; }
+  app::ErrorDisplay& errors() const { return errors_; }
 
  private:
   static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
-  ErrorDisplay& errors_;
+  app::ErrorDisplay& errors_;
   HWND hwnd_ = nullptr;
 };
 
