@@ -215,6 +215,14 @@ void RadioGroupWindows::ShowSelection() {
   }
 }
 
+LRESULT EditDialogCode(HWND edit, WPARAM wParam, LPARAM lParam) {
+  LRESULT code = DefSubclassProc(edit, WM_GETDLGCODE, wParam, 0);
+  const auto* msg = reinterpret_cast<const MSG*>(lParam);
+  if (msg && msg->message == WM_KEYDOWN && msg->wParam == VK_TAB)
+    code &= ~static_cast<LRESULT>(DLGC_WANTALLKEYS | DLGC_WANTTAB);
+  return code;
+}
+
 // The width of the soft bevel between the memo's sunken edge and its text.
 constexpr int kMemoBevel = 2;
 
@@ -258,17 +266,10 @@ LRESULT CALLBACK MemoWindow::Procedure(HWND hwnd, UINT message, WPARAM wParam, L
 
 LRESULT MemoWindow::Message(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_GETDLGCODE: {
-      // Asked without the message, so the EDIT stays out of its dialog mode,
-      // in which a multi-line EDIT closes the dialog on Escape and passes
-      // Enter on. Enter and Escape go to the text box, where a read-only
-      // text makes them do nothing; Tab moves the focus on.
-      LRESULT code = DefSubclassProc(hwnd_, message, wParam, 0);
-      const auto* msg = reinterpret_cast<const MSG*>(lParam);
-      if (msg && msg->message == WM_KEYDOWN && msg->wParam == VK_TAB)
-        code &= ~static_cast<LRESULT>(DLGC_WANTALLKEYS | DLGC_WANTTAB);
-      return code;
-    }
+    case WM_GETDLGCODE:
+      // Enter and Escape go to the text box, where a read-only text makes
+      // them do nothing.
+      return EditDialogCode(hwnd_, wParam, lParam);
     case WM_NCCALCSIZE: {
       // The bevel sits inside the sunken edge, around the text and the
       // scroll bar: the frame the EDIT measures is taken in by its width.

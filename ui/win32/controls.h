@@ -160,6 +160,12 @@ class RadioGroupWindows {
   int index_ = -1;
 };
 
+// A subclassed multi-line EDIT's answer to WM_GETDLGCODE: asked without the
+// message, so the EDIT stays out of its dialog mode, in which it closes the
+// dialog on Escape and presses the default button on Enter; Enter and
+// Escape stay in the box. Tab is left to the window's navigation.
+LRESULT EditDialogCode(HWND edit, WPARAM wParam, LPARAM lParam);
+
 // A read-only multi-line text with a sunken edge, a soft bevel inside it and
 // a vertical scroll bar, on the tooltip colour. Enter and Escape do nothing
 // in it and Tab leaves it, so it never closes its dialog.

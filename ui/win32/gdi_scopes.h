@@ -53,15 +53,16 @@ class IconHandle {
 };
 
 // The device context of a window's client area (GetDC) or of the whole
-// window, frame included (GetWindowDC).
-class ClientDC {
+// window, frame included (GetWindowDC), released with the scope.
+template <HDC(WINAPI* Get)(HWND)>
+class WindowDeviceContext {
  public:
-  explicit ClientDC(HWND hwnd) : hwnd_(hwnd), dc_(GetDC(hwnd)) {}
-  ~ClientDC() {
+  explicit WindowDeviceContext(HWND hwnd) : hwnd_(hwnd), dc_(Get(hwnd)) {}
+  ~WindowDeviceContext() {
     if (dc_) ReleaseDC(hwnd_, dc_);
   }
-  ClientDC(const ClientDC&) = delete;
-  ClientDC& operator=(const ClientDC&) = delete;
+  WindowDeviceContext(const WindowDeviceContext&) = delete;
+  WindowDeviceContext& operator=(const WindowDeviceContext&) = delete;
   HDC get() const { return dc_; }
 
  private:
@@ -69,20 +70,8 @@ class ClientDC {
   HDC dc_;
 };
 
-class WindowDC {
- public:
-  explicit WindowDC(HWND hwnd) : hwnd_(hwnd), dc_(GetWindowDC(hwnd)) {}
-  ~WindowDC() {
-    if (dc_) ReleaseDC(hwnd_, dc_);
-  }
-  WindowDC(const WindowDC&) = delete;
-  WindowDC& operator=(const WindowDC&) = delete;
-  HDC get() const { return dc_; }
-
- private:
-  HWND hwnd_;
-  HDC dc_;
-};
+using ClientDC = WindowDeviceContext<&GetDC>;
+using WindowDC = WindowDeviceContext<&GetWindowDC>;
 
 class MemoryDC {
  public:

@@ -239,16 +239,8 @@ LRESULT CALLBACK NumericEditWindow::EditProc(HWND, UINT message, WPARAM wParam, 
 
 LRESULT NumericEditWindow::EditMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_GETDLGCODE: {
-      // Asked without the message, so the EDIT stays out of its dialog mode,
-      // where a multi-line EDIT closes the dialog on Escape and presses the
-      // default button on Enter. Tab is left to the window's navigation.
-      LRESULT code = DefSubclassProc(hwnd_, message, wParam, 0);
-      const auto* msg = reinterpret_cast<const MSG*>(lParam);
-      if (msg && msg->message == WM_KEYDOWN && msg->wParam == VK_TAB)
-        code &= ~static_cast<LRESULT>(DLGC_WANTALLKEYS | DLGC_WANTTAB);
-      return code;
-    }
+    case WM_GETDLGCODE:
+      return EditDialogCode(hwnd_, wParam, lParam);
     case WM_CHAR:
       keyLParam_ = lParam;
       field_.CharTyped(static_cast<char16_t>(wParam), KeyDown(VK_CONTROL));
