@@ -42,17 +42,25 @@ std::vector<Row> Rows() {
   return rows;
 }
 
-const std::string& Table() {
-  static const std::string table = [] {
-    std::string csv = "mode,D,P,A,n,OD,ID,t1,t2,tail1,tail2\n";
+// With `material`, each row names a tube metal too, for the mass.
+const std::string& Table(bool material) {
+  static const auto make = [](bool withMaterial) {
+    static constexpr const char* kMetals[] = {"copper",       "brass",           "aluminium",
+                                              "carbon steel", "stainless steel", "titanium"};
+    std::string csv = "mode,D,P,A,n,OD,ID,t1,t2,tail1,tail2";
+    csv += withMaterial ? ",material\n" : "\n";
+    int i = 0;
     for (const Row& r : Rows()) {
       csv += r.height ? "height," : "turns,";
       csv += r.D + "," + r.P + "," + (r.height ? r.AorN + ",," : "," + r.AorN + ",") + r.OD + "," +
-             r.ID + "," + r.t1 + "," + r.t2 + (r.tail1 ? ",1" : ",0") + (r.tail2 ? ",1\n" : ",0\n");
+             r.ID + "," + r.t1 + "," + r.t2 + (r.tail1 ? ",1" : ",0") + (r.tail2 ? ",1" : ",0");
+      if (withMaterial) csv += std::string(",") + kMetals[i++ % 6];
+      csv += "\n";
     }
     return csv;
-  }();
-  return table;
+  };
+  static const std::string plain = make(false), named = make(true);
+  return material ? named : plain;
 }
 
 class CountingSink final : public ByteSink {
@@ -62,8 +70,9 @@ class CountingSink final : public ByteSink {
 };
 
 void BM_CsvBatch(benchmark::State& state) {
-  const std::string& table = Table();
-  const BatchOptions options{{}, static_cast<unsigned>(state.range(0))};
+  const bool extras = state.range(1) != 0;
+  const std::string& table = Table(extras);
+  const BatchOptions options{{}, static_cast<unsigned>(state.range(0)), extras};
   for (auto _ : state) {
     MemorySource input(table);
     CountingSink output;
@@ -73,8 +82,13 @@ void BM_CsvBatch(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * kRows);
   state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(table.size()));
 }
-// Argument: worker threads (0: everything on the calling thread).
-BENCHMARK(BM_CsvBatch)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+// Arguments: worker threads (0: everything on the calling thread), and 1 for
+// the tube's extras with a material column (the mass on every row).
+BENCHMARK(BM_CsvBatch)
+    ->ArgsProduct({{0, 1, 2}, {0, 1}})
+    ->ArgNames({"workers", "extras"})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 void BM_CalculationRunsOnly(benchmark::State& state) {
   struct Wide {

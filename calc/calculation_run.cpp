@@ -21,36 +21,28 @@ Totals DisplayTotals(const CoilResults& r) {
 
 }  // namespace
 
-std::optional<CalculationOutcome> RunCalculation(const CalculationRequest& request,
-                                                 const SeparatorProvider& separators) {
-  if (!request.mode) return std::nullopt;
-
-  const NumberSeparators s = separators.Separators();
-  const bool heightGiven = *request.mode == SolveMode::HeightGiven;
+RunNumbers ReadRunNumbers(const CalculationRequest& request, std::u16string_view given,
+                          NumberSeparators s) {
   auto read = [&](RunInput input) { return TextToNumber(request.text(input), s); };
-
   // Field order matters: the first text that does not read is the one reported.
-  CoilInputs in;
-  in.mode = *request.mode;
+  RunNumbers numbers;
+  CoilInputs& in = numbers.coil;
   in.D = read(RunInput::D);
   in.P = read(RunInput::P);
-  if (heightGiven)
-    in.A = read(RunInput::A);
-  else
-    in.n = read(RunInput::n);
+  numbers.given = TextToNumber(given, s);
   in.OD = read(RunInput::OD);
   in.ID = read(RunInput::ID);
   in.t1 = read(RunInput::t1);
   in.t2 = read(RunInput::t2);
   in.withT1 = request.withT1;
   in.withT2 = request.withT2;
+  return numbers;
+}
 
-  const CoilResults r = ComputeCoil(in);
+CalculationOutcome DescribeCoil(const CoilInputs& in, const CoilResults& r, NumberSeparators s) {
   const Totals totals = DisplayTotals(r);
-
   auto two = [&](Extended value) { return NumberToFixedText(value, 2, s); };
-  std::optional<CalculationOutcome> shown(std::in_place);
-  CalculationOutcome& o = *shown;
+  CalculationOutcome o;
   o.mode = in.mode;
   o.results = r;
   o.gapWarning = r.gapWarning;
@@ -68,7 +60,21 @@ std::optional<CalculationOutcome> RunCalculation(const CalculationRequest& reque
   o.volumeMillilitres = totals.millilitres;
   o.lengthMetresText = NumberToFixedText(totals.metres, 3, s);
   o.volumeMillilitresText = two(totals.millilitres);
-  return shown;
+  return o;
+}
+
+std::optional<CalculationOutcome> RunCalculation(const CalculationRequest& request,
+                                                 const SeparatorProvider& separators) {
+  if (!request.mode) return std::nullopt;
+
+  const NumberSeparators s = separators.Separators();
+  const bool heightGiven = *request.mode == SolveMode::HeightGiven;
+  RunNumbers numbers =
+      ReadRunNumbers(request, request.text(heightGiven ? RunInput::A : RunInput::n), s);
+  CoilInputs& in = numbers.coil;
+  in.mode = *request.mode;
+  (heightGiven ? in.A : in.n) = numbers.given;
+  return DescribeCoil(in, ComputeCoil(in), s);
 }
 
 }  // namespace ambrelix

@@ -73,6 +73,20 @@ inline constexpr std::u16string_view kGapWarningText =
     u"Check values for Pitch (P) and Tube Outside Diameter (OD)\r\n"
     u"Value of P should be greater than OD.";
 
+// The numbers a run reads, in its order: D, P, `given` (the text of A or n,
+// by the mode), OD, ID, t1, t2, with the tail switches. Throws
+// ConversionError for the first text that does not read.
+struct RunNumbers {
+  CoilInputs coil;  // its mode, A and n are left for the caller
+  Extended given = 0;
+};
+RunNumbers ReadRunNumbers(const CalculationRequest& request, std::u16string_view given,
+                          NumberSeparators separators);
+
+// What a run shows of a coil computed from `in`.
+CalculationOutcome DescribeCoil(const CoilInputs& in, const CoilResults& r,
+                                NumberSeparators separators);
+
 // Nothing when no mode is selected: the run then reads nothing. Throws
 // ConversionError for the first text (D, P, A or n, OD, ID, t1, t2) that
 // does not read, or ArithmeticFault from the computation.

@@ -45,4 +45,15 @@ inline constexpr Extended kPi = 0xC90FDAA22168C235p-62L;
 // ArithmeticFault, so a result is either complete or not returned at all.
 CoilResults ComputeCoil(const CoilInputs& in);
 
+// The coil a length of tube gives, in metres: the tails that are switched on
+// are taken off the tube, t1 first, and the rest is wound at the turn length
+// ComputeCoil uses, so n = (tube × 1000 − t1 − t2) / s. Everything else
+// follows as when the turns are given, with L the whole tube. `in.mode`,
+// `in.A` and `in.n` are not read. Throws TailsLongerThanTube when the counted
+// tails leave less than nothing to wind (checked before the turn length is
+// computed), and ArithmeticFault as ComputeCoil does; a zero turn length
+// (P = 0 and D = 0) is a division by zero, or an invalid operation when the
+// tails take up the whole tube.
+CoilResults ComputeCoilFromLength(const CoilInputs& in, Extended tubeMetres);
+
 }  // namespace ambrelix

@@ -38,6 +38,8 @@ std::u16string NotAValidNumber(std::u16string_view text) {
 
 ConversionError::ConversionError(std::u16string_view text) : CalcError(NotAValidNumber(text)) {}
 
+TailsLongerThanTube::TailsLongerThanTube() : CalcError(u"The tails are longer than the tube") {}
+
 std::u16string ErrorBoxText(std::u16string_view message) {
   std::u16string text(message);
   if (!text.empty() && text.back() > u'.') text.push_back(u'.');

@@ -39,6 +39,12 @@ class ConversionError : public CalcError {
   explicit ConversionError(std::u16string_view text);
 };
 
+// The tails switched on are longer than the tube they are cut from.
+class TailsLongerThanTube : public CalcError {
+ public:
+  TailsLongerThanTube();
+};
+
 // The text the error box shows for a message: a full stop is appended when
 // the last character sorts above '.', so "value" ends "value." and "ok." or
 // "(see above)" are left alone.

@@ -21,15 +21,22 @@ class UsageError : public std::runtime_error {
 // Field texts as given (UTF-8), t1 and t2 "0" when not given.
 struct SingleRun {
   std::optional<SolveMode> mode;  // none: the run reads and writes nothing
-  std::string D, P, A, n, OD, ID, t1 = "0", t2 = "0";
+  // --mode length: the turns follow from the tube's length L, in metres;
+  // `mode` is then empty.
+  bool lengthGiven = false;
+  std::string D, P, A, n, L, OD, ID, t1 = "0", t2 = "0";
   bool tail1 = false;
   bool tail2 = false;
+  // The density for the mass: a text to read, or a material's.
+  std::optional<std::string> density;
+  std::optional<Extended> materialDensity;
 };
 
 struct Invocation {
-  enum class Kind { kHelp, kSingleRun, kTable };
+  enum class Kind { kHelp, kVersion, kSingleRun, kTable };
   Kind kind = Kind::kHelp;
   SingleRun run;
+  bool extras = false;    // the tube's surfaces, metal and mass after the results
   std::string tablePath;  // "-" for standard input
   NumberSeparators separators;
 };
@@ -37,8 +44,10 @@ struct Invocation {
 // The arguments after the program name, UTF-8. Throws UsageError.
 Invocation ParseArguments(const std::vector<std::string>& args);
 
-// The synopsis shown under a usage error, and the full help.
+// The synopsis shown under a usage error, the full help, and the answer to
+// --version.
 extern const char kUsageSynopsis[];
 extern const char kHelpText[];
+extern const char kVersionText[];
 
 }  // namespace ambrelix::cli

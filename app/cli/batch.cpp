@@ -15,42 +15,69 @@
 #include "app/cli/csv.h"
 #include "calc/calculation_run.h"
 #include "calc/errors.h"
+#include "calc/tube_extras.h"
+#include "calc/tube_run.h"
 #include "calc/unicode.h"
 
 namespace ambrelix::cli {
 namespace {
 
-enum Column : int { kMode, kD, kP, kA, kN, kOD, kID, kT1, kT2, kTail1, kTail2, kColumnCount };
+enum Column : int {
+  kMode,
+  kD,
+  kP,
+  kA,
+  kN,
+  kOD,
+  kID,
+  kT1,
+  kT2,
+  kTail1,
+  kTail2,
+  kL,
+  kDensity,
+  kMaterial,
+  kColumnCount
+};
 
 constexpr std::array<std::string_view, kColumnCount> kColumnNames = {
-    "mode", "D", "P", "A", "n", "OD", "ID", "t1", "t2", "tail1", "tail2"};
+    "mode", "D",  "P",     "A",     "n", "OD",      "ID",
+    "t1",   "t2", "tail1", "tail2", "L", "density", "material"};
 
 // The columns of a request's texts, in its order.
 constexpr std::array<Column, kRunInputCount> kFieldColumns = {kD, kP, kA, kN, kOD, kID, kT1, kT2};
 
 constexpr std::string_view kResultHeader =
     "gap_mm,helix_height_mm,coil_od_mm,coil_id_mm,overall_height_mm,turns,length_m,volume_ml,"
-    "gap_warning,error";
+    "gap_warning,";
+constexpr std::string_view kExtrasHeader =
+    "outside_area_m2,inside_area_m2,metal_volume_cm3,mass_kg,";
+constexpr std::string_view kErrorHeader = "error";
 constexpr std::size_t kResultColumns = 10;
+constexpr std::size_t kExtrasColumns = 4;
 
 // A batch ends at whichever comes first; one huge field still makes a batch
 // of one row.
 constexpr std::size_t kBatchRows = 1024;
 constexpr std::size_t kBatchBytes = std::size_t{1} << 18;
 
-// Past the eleven known names a header must repeat or misname a column, so
+// Past the fourteen known names a header must repeat or misname a column, so
 // this only bounds what is read before saying which.
 constexpr std::size_t kMaxHeaderFields = 256;
 
 struct Layout {
   std::size_t fields = 0;
   std::array<int, kColumnCount> index;  // the column's place in a row, -1 when absent
+  bool extras = false;                  // the tube's surfaces, metal and mass are written
 };
 
 struct RowSettings {
   std::optional<SolveMode> mode;
+  bool lengthGiven = false;  // the turns follow from L; `mode` is then empty
   bool tail1 = false;
   bool tail2 = false;
+  bool densityGiven = false;
+  std::optional<Extended> materialDensity;
 };
 
 struct Batch {
@@ -85,7 +112,7 @@ std::string Quoted(std::string_view text) {
   return "'" + std::string(text.substr(0, cut)) + "...'";
 }
 
-Layout ReadLayout(CsvReader& reader, std::string& headerOut) {
+Layout ReadLayout(CsvReader& reader, bool extras, std::string& headerOut) {
   std::string text;
   std::vector<std::size_t> ends;
   if (!reader.ReadRecord(text, ends, kMaxHeaderFields))
@@ -94,6 +121,7 @@ Layout ReadLayout(CsvReader& reader, std::string& headerOut) {
   Layout layout;
   layout.fields = ends.size();
   layout.index.fill(-1);
+  layout.extras = extras;
   std::size_t begin = 0;
   for (std::size_t k = 0; k < ends.size(); ++k) {
     std::string_view name = std::string_view(text).substr(begin, ends[k] - begin);
@@ -104,8 +132,9 @@ Layout ReadLayout(CsvReader& reader, std::string& headerOut) {
     std::size_t column = 0;
     while (column < kColumnCount && kColumnNames[column] != name) ++column;
     if (column == kColumnCount)
-      throw CsvError(reader.RecordLine(), "unknown column " + Quoted(name) +
-                                              " (columns: mode,D,P,A,n,OD,ID,t1,t2,tail1,tail2)");
+      throw CsvError(reader.RecordLine(),
+                     "unknown column " + Quoted(name) +
+                         " (columns: mode,D,P,A,n,L,OD,ID,t1,t2,tail1,tail2,density,material)");
     if (layout.index[column] >= 0)
       throw CsvError(reader.RecordLine(), "column " + Quoted(name) + " named twice");
     layout.index[column] = static_cast<int>(k);
@@ -115,6 +144,8 @@ Layout ReadLayout(CsvReader& reader, std::string& headerOut) {
   }
   headerOut.push_back(',');
   headerOut.append(kResultHeader);
+  if (extras) headerOut.append(kExtrasHeader);
+  headerOut.append(kErrorHeader);
   headerOut.push_back('\n');
   return layout;
 }
@@ -132,8 +163,10 @@ RowSettings ReadSettings(const Batch& b, std::size_t row, const Layout& layout,
     settings.mode = SolveMode::HeightGiven;
   } else if (mode == "turns") {
     settings.mode = SolveMode::TurnsGiven;
+  } else if (mode == "length") {
+    settings.lengthGiven = true;
   } else if (mode != "none") {
-    throw CsvError(line, "mode " + Quoted(mode) + " is not height, turns or none");
+    throw CsvError(line, "mode " + Quoted(mode) + " is not height, turns, length or none");
   }
   auto tail = [&](Column c) {
     const std::string_view value = field(c);
@@ -144,6 +177,18 @@ RowSettings ReadSettings(const Batch& b, std::size_t row, const Layout& layout,
   };
   settings.tail1 = tail(kTail1);
   settings.tail2 = tail(kTail2);
+
+  // Like the mode, a material is a name from a list, checked whether or not
+  // the extras are written; a density is a text, read only for the mass.
+  const std::string_view material = field(kMaterial);
+  settings.densityGiven = !field(kDensity).empty();
+  if (!material.empty()) {
+    if (settings.densityGiven)
+      throw CsvError(line, "a row gives its density or its material, not both");
+    settings.materialDensity = MaterialDensity(material);
+    if (!settings.materialDensity)
+      throw CsvError(line, "material " + Quoted(material) + " is not one of " + MaterialNames());
+  }
   return settings;
 }
 
@@ -180,6 +225,7 @@ class RowWriter {
       : layout_(layout), separators_(separators) {
     const char16_t d = separators.decimal;
     plainNumbers_ = d < 0x80 && d != u',' && d != u'"' && d != u'\r' && d != u'\n';
+    request_.extras = layout.extras;
   }
 
   void Format(const Batch& b, std::size_t row, std::string& out) {
@@ -190,24 +236,34 @@ class RowWriter {
     out.push_back(',');
 
     const RowSettings& settings = b.rows[row];
-    if (!settings.mode) {
+    if (!settings.mode && !settings.lengthGiven) {
       EndWithEmptyResults(out, {});
       return;
     }
-    for (std::size_t i = 0; i < kFieldColumns.size(); ++i) {
-      const Column c = kFieldColumns[i];
+    auto field = [&](Column c) {
       const int at = layout_.index[c];
       const std::string_view absent = c == kT1 || c == kT2 ? "0" : "";
-      Widen(request_.texts[i],
-            at < 0 ? absent : b.Field(row, static_cast<std::size_t>(at), layout_.fields));
-    }
-    request_.mode = settings.mode;
-    request_.withT1 = settings.tail1;
-    request_.withT2 = settings.tail2;
+      return at < 0 ? absent : b.Field(row, static_cast<std::size_t>(at), layout_.fields);
+    };
+    CalculationRequest& coil = request_.coil;
+    for (std::size_t i = 0; i < kFieldColumns.size(); ++i)
+      Widen(coil.texts[i], field(kFieldColumns[i]));
+    coil.mode = settings.mode;
+    coil.withT1 = settings.tail1;
+    coil.withT2 = settings.tail2;
+    if (settings.lengthGiven)
+      Widen(request_.tubeMetres.emplace(), field(kL));
+    else
+      request_.tubeMetres.reset();
+    if (layout_.extras && settings.densityGiven)
+      Widen(request_.density.emplace(), field(kDensity));
+    else
+      request_.density.reset();
+    request_.materialDensity = settings.materialDensity;
 
     const std::size_t resultsStart = out.size();
     try {
-      AppendResults(*RunCalculation(request_, separators_), out);
+      AppendResults(*RunTubeCalculation(request_, separators_), out);
     } catch (const CalcError& e) {
       out.resize(resultsStart);
       EndWithEmptyResults(out, Utf16ToUtf8(ErrorBoxText(e.message())));
@@ -215,15 +271,24 @@ class RowWriter {
   }
 
  private:
-  void AppendResults(const CalculationOutcome& o, std::string& out) {
+  void AppendResults(const TubeOutcome& tube, std::string& out) {
+    const CalculationOutcome& o = tube.coil;
     for (const std::u16string* value :
          {&o.gap, &o.helixHeight, &o.coilOutside, &o.coilInside, &o.overallHeight, &o.turns,
           &o.lengthMetresText, &o.volumeMillilitresText}) {
       AppendNumber(out, *value);
       out.push_back(',');
     }
-    out.append(o.gapWarning ? "true" : "false");
-    out.append(",\n");  // no error
+    out.append(o.gapWarning ? "true," : "false,");
+    if (layout_.extras) {
+      // The mass is empty without a density.
+      for (const std::u16string* value :
+           {&tube.outsideArea, &tube.insideArea, &tube.metalVolume, &tube.mass}) {
+        AppendNumber(out, *value);
+        out.push_back(',');
+      }
+    }
+    out.push_back('\n');  // no error
   }
 
   // A number text is digits, "-", "E" and the decimal separator; only the
@@ -239,8 +304,8 @@ class RowWriter {
     }
   }
 
-  static void EndWithEmptyResults(std::string& out, std::string_view error) {
-    out.append(kResultColumns - 1, ',');
+  void EndWithEmptyResults(std::string& out, std::string_view error) const {
+    out.append(kResultColumns - 1 + (layout_.extras ? kExtrasColumns : 0), ',');
     AppendCsvField(out, error);
     out.push_back('\n');
   }
@@ -260,7 +325,7 @@ class RowWriter {
   const Layout& layout_;
   FixedSeparators separators_;
   bool plainNumbers_;
-  CalculationRequest request_;
+  TubeRequest request_;
 };
 
 void ComputeBatch(Batch& b, RowWriter& writer) {
@@ -409,7 +474,7 @@ std::optional<MalformedTable> RunBatch(ByteSource& input, ByteSink& output,
   Layout layout;
   std::string header;
   try {
-    layout = ReadLayout(reader, header);
+    layout = ReadLayout(reader, options.extras, header);
   } catch (const CsvError& e) {
     return MalformedTable{e.line(), e.what()};
   }

@@ -18,6 +18,8 @@ struct BatchOptions {
   // Threads that compute rows besides the one reading and writing; 0 runs
   // everything on the calling thread.
   unsigned workers = 0;
+  // The tube's surfaces, metal and mass after the results.
+  bool extras = false;
 };
 
 // The table stopped at a malformed line; the rows before it were written.

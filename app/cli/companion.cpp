@@ -9,6 +9,7 @@
 #include "app/cli/byte_streams.h"
 #include "calc/calculation_run.h"
 #include "calc/errors.h"
+#include "calc/tube_run.h"
 #include "calc/unicode.h"
 #include "ui/result_writes.h"
 
@@ -22,35 +23,54 @@ constexpr std::array<std::string SingleRun::*, kRunInputCount> kRunTexts = {
     &SingleRun::D,  &SingleRun::P,  &SingleRun::A,  &SingleRun::n,
     &SingleRun::OD, &SingleRun::ID, &SingleRun::t1, &SingleRun::t2};
 
+void AppendLine(std::string& text, std::string_view name, std::u16string_view value) {
+  text.append(name);
+  text.push_back('\t');
+  text.append(Utf16ToUtf8(value));
+  text.push_back('\n');
+}
+
 int RunSingle(const Invocation& invocation, ByteSink& out) {
   const SingleRun& run = invocation.run;
-  CalculationRequest request;
-  request.mode = run.mode;
+  TubeRequest request;
+  CalculationRequest& coil = request.coil;
+  coil.mode = run.mode;
   for (const RunInput input : kRunInputs)
-    request.text(input) = Utf8ToUtf16(run.*kRunTexts[static_cast<std::size_t>(input)]);
-  request.withT1 = run.tail1;
-  request.withT2 = run.tail2;
+    coil.text(input) = Utf8ToUtf16(run.*kRunTexts[static_cast<std::size_t>(input)]);
+  coil.withT1 = run.tail1;
+  coil.withT2 = run.tail2;
+  if (run.lengthGiven) request.tubeMetres = Utf8ToUtf16(run.L);
+  request.extras = invocation.extras;
+  if (run.density) request.density = Utf8ToUtf16(*run.density);
+  request.materialDensity = run.materialDensity;
 
-  std::optional<CalculationOutcome> outcome;
+  std::optional<TubeOutcome> outcome;
   try {
-    outcome = RunCalculation(request, FixedSeparators(invocation.separators));
+    outcome = RunTubeCalculation(request, FixedSeparators(invocation.separators));
   } catch (const CalcError& e) {
     ReportProblem(Utf16ToUtf8(ErrorBoxText(e.message())));
     return kExitCalculationFailed;
   }
 
-  // The results as the calculator window writes them, in its order.
+  // The results as the calculator window writes them, in its order. From a
+  // length of tube they are turns mode's, with the turns where height mode
+  // writes them.
   std::string text;
   if (outcome) {
-    for (const ui::Write& w : ui::ResultWrites(*outcome)) {
-      text.append(ui::TargetName(w.target));
-      text.push_back('\t');
-      text.append(Utf16ToUtf8(w.text));
-      text.push_back('\n');
+    for (const ui::Write& w : ui::ResultWrites(outcome->coil)) {
+      if (outcome->lengthGiven && w.target == ui::Target::edP)
+        AppendLine(text, ui::TargetName(ui::Target::edN), outcome->coil.turns);
+      AppendLine(text, ui::TargetName(w.target), w.text);
     }
   }
-  const bool gapWarning = outcome && outcome->gapWarning;
+  const bool gapWarning = outcome && outcome->coil.gapWarning;
   text.append(gapWarning ? "gapWarning\ttrue\n" : "gapWarning\tfalse\n");
+  if (outcome && outcome->extras) {
+    AppendLine(text, "outsideArea", outcome->outsideArea);
+    AppendLine(text, "insideArea", outcome->insideArea);
+    AppendLine(text, "metalVolume", outcome->metalVolume);
+    if (outcome->extras->mass) AppendLine(text, "mass", outcome->mass);
+  }
   out.Write(text);
   out.Flush();
   return kExitDone;
@@ -71,8 +91,8 @@ int RunTable(const Invocation& invocation, ByteSink& out) {
     }
   }
   FileSource input(standardInput ? stdin : opened.get());
-  const std::optional<MalformedTable> malformed =
-      RunBatch(input, out, BatchOptions{invocation.separators, DefaultWorkerCount()});
+  const std::optional<MalformedTable> malformed = RunBatch(
+      input, out, BatchOptions{invocation.separators, DefaultWorkerCount(), invocation.extras});
   out.Flush();
   if (malformed) {
     const std::string where = standardInput ? "standard input" : invocation.tablePath;
@@ -105,6 +125,10 @@ int RunCompanion(const std::vector<std::string>& args) noexcept {
     switch (invocation.kind) {
       case Invocation::Kind::kHelp:
         out.Write(kHelpText);
+        out.Flush();
+        return kExitDone;
+      case Invocation::Kind::kVersion:
+        out.Write(kVersionText);
         out.Flush();
         return kExitDone;
       case Invocation::Kind::kSingleRun:

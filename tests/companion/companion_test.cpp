@@ -10,11 +10,13 @@
 #include <vector>
 
 #include "tests/companion/child_process.h"
+#include "tests/companion/companion_support.h"
 
 namespace ambrelix {
 namespace {
 
 using test_support::ProcessResult;
+using test_support::Tube;
 using Args = std::vector<std::string>;
 
 ProcessResult Cli(const Args& args, const std::string& input = {}) {
@@ -147,6 +149,25 @@ TEST(SingleRun, FailureShowsTheErrorBoxTextAndPrintsNoResults) {
       {With(DefaultCoil(), {{"--P", "0"}}), "Floating point division by zero."},
       {With(DefaultCoil(), {{"--P", "0"}, {"--A", "3.2"}}), "Invalid floating point operation."},
       {With(DefaultCoil(), {{"--D", "1e2467"}}), "Floating point overflow."},
+      // From a length of tube.
+      {Tube("0.2", {"--t1", "100", "--t2", "120", "--tail1", "--tail2"}),
+       "The tails are longer than the tube."},
+      {Tube("-1"), "The tails are longer than the tube."},
+      {With(Tube("6"), {{"--D", "0"}, {"--P", "0"}}), "Floating point division by zero."},
+      {With(Tube("0"), {{"--D", "0"}, {"--P", "0"}}), "Invalid floating point operation."},
+      {Tube("1e4930"), "Floating point overflow."},
+      {Tube("6 m"), "'6 m' is not a valid floating point value."},
+      {Tube("6,0"), "'6,0' is not a valid floating point value."},
+      // The texts are read in order, D, P, L, OD, ID, t1, t2, then the density.
+      {With(Tube("x"), {{"--P", "y"}}), "'y' is not a valid floating point value."},
+      {With(Tube("x"), {{"--OD", "z"}}), "'x' is not a valid floating point value."},
+      {Tube("6", {"--t2", "q", "--extras", "--density", "heavy"}),
+       "'q' is not a valid floating point value."},
+      {Tube("6", {"--extras", "--density", "heavy"}),
+       "'heavy' is not a valid floating point value."},
+      // Every text is read before the arithmetic starts.
+      {Tube("0.2", {"--t1", "300", "--tail1", "--extras", "--density", ""}),
+       "'' is not a valid floating point value."},
   };
   for (const Case& c : cases) {
     const ProcessResult r = Cli(c.args);
@@ -181,6 +202,20 @@ TEST(CommandLine, MalformedCommandLinesShowTheUsage) {
       {"empty thousand", With(DefaultCoil(), {{"--thousand", ""}})},
       {"csv with fields", {"--csv", "-", "--D", "80"}},
       {"csv without a file", {"--csv"}},
+      {"A in length mode", Tube("6", {"--A", "101"})},
+      {"n in length mode", Tube("6", {"--n", "20"})},
+      {"L in height mode", With(DefaultCoil(), {{"--L", "6"}})},
+      {"L in turns mode", With(turns, {{"--L", "6"}})},
+      {"missing L", Without(Tube("6"), "--L")},
+      {"L twice", Tube("6", {"--L", "7"})},
+      {"density and material",
+       Tube("6", {"--extras", "--density", "8.96", "--material", "copper"})},
+      {"unknown material", Tube("6", {"--extras", "--material", "Copper"})},
+      {"a material without extras", Tube("6", {"--material", "copper"})},
+      {"a density without extras", Tube("6", {"--density", "8.96"})},
+      {"csv with L", {"--csv", "-", "--L", "6"}},
+      {"csv with a density", {"--csv", "-", "--extras", "--density", "8.96"}},
+      {"csv with a material", {"--csv", "-", "--extras", "--material", "copper"}},
   };
   for (const auto& [what, args] : cases) {
     const ProcessResult r = Cli(args);
@@ -195,6 +230,14 @@ TEST(CommandLine, HelpPrintsTheUsage) {
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_NE(r.out.find("usage: ambrelix-cli"), std::string::npos);
   EXPECT_NE(r.out.find("--csv"), std::string::npos);
+  EXPECT_EQ(r.err, "");
+}
+
+// The project's version as CMake read it, against the companion's own text.
+TEST(CommandLine, VersionPrintsTheProjectsVersion) {
+  const ProcessResult r = Cli({"--mode", "height", "--version"});
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.out, "ambrelix-cli " AMBRELIX_PROJECT_RELEASE "\n");
   EXPECT_EQ(r.err, "");
 }
 
@@ -328,6 +371,11 @@ TEST(CsvTable, MalformedFileStopsAtTheLineItNames) {
       {"mode,D\nnone,1\nheight ,1\n", "line 3 ", 2},
       {"D\n80\n", "line 2 ", 1},
       {"mode,tail2\nnone,1\nnone,true\n", "line 3 ", 2},
+      {"mode,L,material\nnone,,copper\nnone,,gold\n", "line 3 ", 2},
+      {"mode,L,material\nnone,,copper\nnone,,Copper\n", "line 3 ", 2},
+      {"mode,density,material\nnone,,copper\nnone,8.96,copper\n", "line 3 ", 2},
+      {"mode,D\nnone,1\nlength ,1\n", "line 3 ", 2},
+      {"mode,L,l\nnone,,\n", "line 1 ", 0},
   };
   for (const Case& c : cases) {
     const ProcessResult r = Table(c.input);
@@ -361,12 +409,7 @@ TEST(CsvTable, ReadsANamedFile) {
 
 // ---- the two modes agree ----
 
-std::string Printed(const std::string& out, const std::string& target) {
-  const std::size_t at = out.find(target + "\t");
-  if (at == std::string::npos) return "(none)";
-  const std::size_t from = at + target.size() + 1;
-  return out.substr(from, out.find('\n', from) - from);
-}
+using test_support::Printed;
 
 TEST(CsvTable, RowsAgreeWithSingleRuns) {
   std::mt19937 random(20240611);
@@ -410,20 +453,11 @@ TEST(CsvTable, RowsAgreeWithSingleRuns) {
   const ProcessResult batch = Table(table);
   ASSERT_EQ(batch.exitCode, 0) << batch.err;
 
-  std::size_t lineStart = batch.out.find('\n') + 1;
-  for (const Args& args : runs) {
-    const std::size_t lineEnd = batch.out.find('\n', lineStart);
-    std::vector<std::string> fields;
-    for (std::size_t from = lineStart;;) {
-      const std::size_t comma = batch.out.find(',', from);
-      if (comma == std::string::npos || comma > lineEnd) {
-        fields.push_back(batch.out.substr(from, lineEnd - from));
-        break;
-      }
-      fields.push_back(batch.out.substr(from, comma - from));
-      from = comma + 1;
-    }
-    lineStart = lineEnd + 1;
+  const auto rows = test_support::TableRows(batch.out);
+  ASSERT_EQ(rows.size(), runs.size());
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    const Args& args = runs[i];
+    const std::vector<std::string>& fields = rows[i];
     ASSERT_EQ(fields.size(), 21u);
 
     const ProcessResult single = Cli(args);

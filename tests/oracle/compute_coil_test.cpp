@@ -1,4 +1,4 @@
-// ComputeCoil against its steps carried out in MPFR with the extended
+// ComputeCoil and ComputeCoilFromLength against their steps carried out in MPFR with the extended
 // format's precision, range and subnormals: the same bits, or the same fault.
 #include <gtest/gtest.h>
 
@@ -30,29 +30,51 @@ std::string DescribeInputs(const CoilInputs& in) {
   return s;
 }
 
-void CheckAgainstModel(const CoilInputs& in, FailureLog& failures) {
-  const CoilOutcome model = ModelCoil(in);
+// Compares one computation with the model's: the same fault, the same
+// refusal of the tails, or the same bits in every result.
+template <class Compute>
+void CheckAgainst(const CoilOutcome& model, const std::string& inputs, Compute compute,
+                  FailureLog& failures) {
   std::optional<FaultKind> fault;
+  bool tailsLonger = false;
   CoilResults r;
   try {
-    r = ComputeCoil(in);
+    r = compute();
   } catch (const ArithmeticFault& e) {
     fault = e.kind();
+  } catch (const TailsLongerThanTube&) {
+    tailsLonger = true;
   }
-  if (fault != model.fault) {
-    failures.Add(DescribeInputs(in) + ": " + Outcome(fault) + ", model " + Outcome(model.fault));
+  if (fault != model.fault || tailsLonger != model.tailsLongerThanTube) {
+    auto outcome = [](std::optional<FaultKind> f, bool tails) {
+      return tails ? std::string("tails longer than the tube") : Outcome(f);
+    };
+    failures.Add(inputs + ": " + outcome(fault, tailsLonger) + ", model " +
+                 outcome(model.fault, model.tailsLongerThanTube));
     return;
   }
-  if (fault) return;
+  if (fault || tailsLonger) return;
+  const std::string& in = inputs;
   const std::pair<const char*, std::pair<long double, ExtendedBits>> results[] = {
       {"G", {r.G, model.G}}, {"h", {r.h, model.h}}, {"O", {r.O, model.O}}, {"I", {r.I, model.I}},
       {"A", {r.A, model.A}}, {"n", {r.n, model.n}}, {"L", {r.L, model.L}}, {"V", {r.V, model.V}}};
   for (const auto& [name, values] : results) {
     if (BitsOf(values.first) != values.second)
-      failures.Add(DescribeInputs(in) + ": " + name + " = " + Describe(values.first) + ", model " +
+      failures.Add(in + ": " + name + " = " + Describe(values.first) + ", model " +
                    Describe(values.second));
   }
-  if (r.gapWarning != model.gapWarning) failures.Add(DescribeInputs(in) + ": gap warning differs");
+  if (r.gapWarning != model.gapWarning) failures.Add(in + ": gap warning differs");
+}
+
+void CheckAgainstModel(const CoilInputs& in, FailureLog& failures) {
+  CheckAgainst(
+      ModelCoil(in), DescribeInputs(in), [&] { return ComputeCoil(in); }, failures);
+}
+
+void CheckLengthAgainstModel(const CoilInputs& in, long double metres, FailureLog& failures) {
+  CheckAgainst(
+      ModelCoilFromLength(in, metres), DescribeInputs(in) + " tube=" + Describe(metres),
+      [&] { return ComputeCoilFromLength(in, metres); }, failures);
 }
 
 TEST(ComputeCoil, FollowsItsStepsBitForBitOnRandomAndExtremeInputs) {
@@ -103,6 +125,62 @@ TEST(ComputeCoil, FollowsItsStepsAtTheThresholds) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     CheckAgainstModel(c.in, failures);
+  }
+  EXPECT_EQ(failures.count(), 0u);
+}
+
+TEST(ComputeCoilFromLength, FollowsItsStepsBitForBitOnRandomAndExtremeInputs) {
+  Random random(OracleSeed("ComputeCoilFromLength"));
+  FailureLog failures;
+  int refused = 0, wholeTubeInTails = 0, zeroTurnLength = 0;
+  for (int i = 0; i < 60000; ++i) {
+    CoilInputs in = RandomCoilInputs(random);
+    const long double metres = RandomTubeMetres(random, in);
+    const CoilOutcome model = ModelCoilFromLength(in, metres);
+    refused += model.tailsLongerThanTube;
+    const bool wound = !model.fault && !model.tailsLongerThanTube;
+    wholeTubeInTails += wound && in.withT1 && metres != 0 && model.n == ExtendedBits{};
+    zeroTurnLength += model.fault == FaultKind::DivisionByZero && in.P == 0 && in.D == 0;
+    CheckLengthAgainstModel(in, metres, failures);
+  }
+  EXPECT_EQ(failures.count(), 0u);
+  // The inputs reach the branches that matter.
+  EXPECT_GT(refused, 1000);
+  EXPECT_GT(wholeTubeInTails, 300);
+  EXPECT_GT(zeroTurnLength, 1000);
+}
+
+TEST(ComputeCoilFromLength, FollowsItsStepsAtTheThresholds) {
+  using Limits = std::numeric_limits<long double>;
+  struct Case {
+    const char* what;
+    long double D, P, t1, t2;
+    bool withT1, withT2;
+    long double metres;
+  };
+  const long double tiny = Limits::denorm_min();
+  const Case cases[] = {
+      {"no turn length", 0, 0, 0, 0, false, false, 6},
+      {"no turn length, no tube", 0, 0, 0, 0, false, false, 0},
+      {"no turn length, tails take the tube", 0, 0, 2000, 4000, true, true, 6},
+      {"tails take the tube", 80, 4.2L, 2000, 4000, true, true, 6},
+      {"tails a hair longer", 80, 4.2L, 2000, std::nextafter(4000.0L, 5000.0L), true, true, 6},
+      {"a tail that is switched off is not cut", 80, 4.2L, 1e30L, 0, false, true, 6},
+      {"a negative tail lengthens the rest", 80, 4.2L, -1000, 0, true, false, 6},
+      {"negative tube", 80, 4.2L, 0, 0, false, false, -1},
+      {"negative zero tube", 80, 4.2L, 0, 0, false, false, -0.0L},
+      {"tube beyond the range in millimetres", 80, 4.2L, 0, 0, false, false, Limits::max()},
+      {"tube far below the turn", 80, 4.2L, 0, 0, false, false, tiny},
+      {"turn length overflows", 0x1p8192L, 4.2L, 0, 0, false, false, 6},
+      {"tails overflow", 80, 4.2L, -Limits::max(), -Limits::max(), true, true, 6},
+  };
+  FailureLog failures;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    CoilInputs in;
+    in.D = c.D, in.P = c.P, in.OD = 3.2L, in.ID = 1.2L, in.t1 = c.t1, in.t2 = c.t2;
+    in.withT1 = c.withT1, in.withT2 = c.withT2;
+    CheckLengthAgainstModel(in, c.metres, failures);
   }
   EXPECT_EQ(failures.count(), 0u);
 }

@@ -172,13 +172,69 @@ std::optional<ExtendedBits> ModelRead(const DecimalNumber& number) {
   return value.bits();
 }
 
+namespace {
+
+Real Pi() {
+  Real pi;
+  mpfr_set_uj_2exp(pi.get(), 0xC90FDAA22168C235ULL, -62, MPFR_RNDN);
+  return pi;
+}
+
+Real Whole(unsigned long value) {
+  Real r;
+  mpfr_set_ui(r.get(), value, MPFR_RNDN);
+  return r;
+}
+
+// sqrt((P × P) + ((D × D) × (π × π)))
+Real TurnLength(ExtendedArithmetic& x, const Real& P, const Real& D) {
+  Real pitchSquared, diameterSquared, piSquared, circumferenceSquared, sum, turn;
+  x.Mul(pitchSquared, P, P);
+  x.Mul(diameterSquared, D, D);
+  x.Mul(piSquared, Pi(), Pi());
+  x.Mul(circumferenceSquared, diameterSquared, piSquared);
+  x.Add(sum, pitchSquared, circumferenceSquared);
+  x.Sqrt(turn, sum);
+  return turn;
+}
+
+// ((ID / 2 × π) × ID / 2) × L
+Real Volume(ExtendedArithmetic& x, const Real& ID, const Real& L) {
+  Real r, rPi, rPiR, V;
+  x.Div(r, ID, Whole(2));
+  x.Mul(rPi, r, Pi());
+  x.Mul(rPiR, rPi, r);
+  x.Mul(V, rPiR, L);
+  return V;
+}
+
+// A, h, O, I and the gap rule into `out`, unless a step faulted.
+void Finish(ExtendedArithmetic& x, const CoilInputs& in, const Real& G, const Real& n,
+            const Real& L, const Real& V, const Real& overall, CoilOutcome& out) {
+  const Real OD(BitsOf(in.OD)), D(BitsOf(in.D));
+  Real h, O, I;
+  x.Sub(h, overall, OD);
+  x.Add(O, D, OD);
+  x.Sub(I, D, OD);
+  out.fault = x.fault();
+  if (out.fault) return;
+  out.G = G.bits();
+  out.h = h.bits();
+  out.O = O.bits();
+  out.I = I.bits();
+  out.A = overall.bits();
+  out.n = n.bits();
+  out.L = L.bits();
+  out.V = V.bits();
+  out.gapWarning = !(mpfr_sgn(G.get()) > 0);
+}
+
+}  // namespace
+
 CoilOutcome ModelCoil(const CoilInputs& in) {
   ExtendedArithmetic x;
   const Real D(BitsOf(in.D)), P(BitsOf(in.P)), A(BitsOf(in.A)), OD(BitsOf(in.OD)),
       ID(BitsOf(in.ID)), t1(BitsOf(in.t1)), t2(BitsOf(in.t2));
-  Real pi, two;
-  mpfr_set_uj_2exp(pi.get(), 0xC90FDAA22168C235ULL, -62, MPFR_RNDN);
-  mpfr_set_ui(two.get(), 2, MPFR_RNDN);
 
   Real G;
   x.Sub(G, P, OD);
@@ -191,22 +247,11 @@ CoilOutcome ModelCoil(const CoilInputs& in) {
     x.Div(n, rise, divisor);
   }
 
-  Real pitchSquared, diameterSquared, piSquared, circumferenceSquared, sum, turn, L;
-  x.Mul(pitchSquared, P, P);
-  x.Mul(diameterSquared, D, D);
-  x.Mul(piSquared, pi, pi);
-  x.Mul(circumferenceSquared, diameterSquared, piSquared);
-  x.Add(sum, pitchSquared, circumferenceSquared);
-  x.Sqrt(turn, sum);
-  x.Mul(L, turn, n);
+  Real L;
+  x.Mul(L, TurnLength(x, P, D), n);
   if (in.withT1) x.Add(L, L, t1);
   if (in.withT2) x.Add(L, L, t2);
-
-  Real r, rPi, rPiR, V;
-  x.Div(r, ID, two);
-  x.Mul(rPi, r, pi);
-  x.Mul(rPiR, rPi, r);
-  x.Mul(V, rPiR, L);
+  const Real V = Volume(x, ID, L);
 
   Real overall = A;
   if (in.mode == SolveMode::TurnsGiven) {
@@ -214,23 +259,78 @@ CoilOutcome ModelCoil(const CoilInputs& in) {
     x.Mul(rise, P, n);
     x.Add(overall, rise, OD);
   }
-  Real h, O, I;
-  x.Sub(h, overall, OD);
-  x.Add(O, D, OD);
-  x.Sub(I, D, OD);
-
   CoilOutcome out;
+  Finish(x, in, G, n, L, V, overall, out);
+  return out;
+}
+
+CoilOutcome ModelCoilFromLength(const CoilInputs& in, long double tubeMetres) {
+  ExtendedArithmetic x;
+  const Real D(BitsOf(in.D)), P(BitsOf(in.P)), OD(BitsOf(in.OD)), ID(BitsOf(in.ID)),
+      t1(BitsOf(in.t1)), t2(BitsOf(in.t2)), metres(BitsOf(tubeMetres));
+
+  Real G, tube;
+  x.Sub(G, P, OD);
+  x.Mul(tube, metres, Whole(1000));
+  Real rest = tube;
+  if (in.withT1) x.Sub(rest, rest, t1);
+  if (in.withT2) x.Sub(rest, rest, t2);
+  CoilOutcome out;
+  if (x.fault()) {
+    out.fault = x.fault();
+    return out;
+  }
+  if (!mpfr_nan_p(rest.get()) && mpfr_sgn(rest.get()) < 0) {
+    out.tailsLongerThanTube = true;
+    return out;
+  }
+
+  Real n;
+  x.Div(n, rest, TurnLength(x, P, D));
+  const Real V = Volume(x, ID, tube);
+  Real rise, overall;
+  x.Mul(rise, P, n);
+  x.Add(overall, rise, OD);
+  Finish(x, in, G, n, tube, V, overall, out);
+  return out;
+}
+
+ExtrasOutcome ModelTubeExtras(long double OD, long double ID, long double L,
+                              std::optional<long double> density) {
+  ExtendedArithmetic x;
+  const Real od(BitsOf(OD)), id(BitsOf(ID)), length(BitsOf(L));
+  const Real million = Whole(1000000), thousand = Whole(1000);
+
+  Real outside, inside, t;
+  x.Mul(t, Pi(), od);
+  x.Mul(t, t, length);
+  x.Div(outside, t, million);
+  x.Mul(t, Pi(), id);
+  x.Mul(t, t, length);
+  x.Div(inside, t, million);
+
+  Real odSquared, idSquared, metal;
+  x.Mul(odSquared, od, od);
+  x.Mul(idSquared, id, id);
+  x.Sub(t, odSquared, idSquared);
+  x.Mul(t, t, Pi());
+  x.Div(t, t, Whole(4));
+  x.Mul(t, t, length);
+  x.Div(metal, t, thousand);
+
+  Real mass;
+  if (density) {
+    x.Mul(t, metal, Real(BitsOf(*density)));
+    x.Div(mass, t, thousand);
+  }
+
+  ExtrasOutcome out;
   out.fault = x.fault();
   if (out.fault) return out;
-  out.G = G.bits();
-  out.h = h.bits();
-  out.O = O.bits();
-  out.I = I.bits();
-  out.A = overall.bits();
-  out.n = n.bits();
-  out.L = L.bits();
-  out.V = V.bits();
-  out.gapWarning = !(mpfr_sgn(G.get()) > 0);
+  out.outsideArea = outside.bits();
+  out.insideArea = inside.bits();
+  out.metalVolume = metal.bits();
+  if (density) out.mass = mass.bits();
   return out;
 }
 

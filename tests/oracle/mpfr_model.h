@@ -107,6 +107,7 @@ std::optional<ExtendedBits> ModelRead(const DecimalNumber& number);
 
 struct CoilOutcome {
   std::optional<FaultKind> fault;
+  bool tailsLongerThanTube = false;  // only when the tube's length is given
   ExtendedBits G, h, O, I, A, n, L, V;
   bool gapWarning = false;
 };
@@ -114,6 +115,24 @@ struct CoilOutcome {
 // The coil's steps in their order and grouping; the fault is that of the
 // first failing step.
 CoilOutcome ModelCoil(const CoilInputs& in);
+
+// The same for a given length of tube, in metres: G, the tube in mm, the
+// counted tails taken off it (the check for a negative rest comes after a
+// fault in those steps), the turn length, n = rest / turn, V over the whole
+// tube, then A, h, O and I as when the turns are given.
+CoilOutcome ModelCoilFromLength(const CoilInputs& in, long double tubeMetres);
+
+struct ExtrasOutcome {
+  std::optional<FaultKind> fault;
+  ExtendedBits outsideArea, insideArea, metalVolume;
+  std::optional<ExtendedBits> mass;
+};
+
+// π × OD × L and π × ID × L over 10^6, ((OD² − ID²) × π / 4 × L) / 1000 and
+// that times the density over 1000, each product and quotient rounded, left
+// to right.
+ExtrasOutcome ModelTubeExtras(long double OD, long double ID, long double L,
+                              std::optional<long double> density);
 
 // |value| ≈ 0.d1d2… × 10^exponent; no digits means zero.
 struct SignificantDigits {

@@ -236,6 +236,35 @@ CoilInputs RandomCoilInputs(Random& random) {
   return in;
 }
 
+long double RandomTubeMetres(Random& random, CoilInputs& in) {
+  long double metres = AnyValue(random);
+  if (random.Percent(40)) {  // as typed: up to three integer digits and three decimals
+    const std::string integer = std::to_string(random.Below(1000));
+    metres = CLibraryValue(integer + "." + Digits(random, random.Below(4), false));
+    in.t1 = CLibraryValue(std::to_string(random.Below(2000)) + "." + Digits(random, 2, false));
+    in.t2 = CLibraryValue(std::to_string(random.Below(2000)) + "." + Digits(random, 2, false));
+  }
+  switch (random.Below(8)) {
+    case 0: {  // the tails take up the whole tube, or a few ulps more or less
+      const long double tube = metres * 1000;
+      in.withT1 = true;
+      in.withT2 = random.Percent(50);
+      in.t2 = in.withT2 ? tube / 4 : in.t2;
+      in.t1 = in.withT2 ? tube - in.t2 : tube;
+      for (auto k = random.Between(0, 2); k > 0; --k)
+        in.t1 = std::nextafter(in.t1, random.Percent(50) ? 0.0L : in.t1 * 2);
+      break;
+    }
+    case 1:
+      in.P = random.Percent(50) ? 0.0L : -0.0L;
+      in.D = random.Percent(50) ? 0.0L : -0.0L;
+      break;
+    default:
+      break;
+  }
+  return metres;
+}
+
 long double DisplayedValue(Random& random, Displayed kind) {
   const long double sign = random.Percent(30) ? -1.0L : 1.0L;
   for (;;) {

@@ -55,6 +55,11 @@ long double AnyValue(Random& random);
 // a pitch too small to survive P - OD + OD, A = OD, P = 0.
 CoilInputs RandomCoilInputs(Random& random);
 
+// A length of tube in metres for `in`, which it may change to make the
+// counted tails take up all of it, a little more or a little less, or to make
+// the turn length zero (P = 0 and D = 0).
+long double RandomTubeMetres(Random& random, CoilInputs& in);
+
 // A magnitude between 1e-3 and 1e17, either sign: a random significand, or
 // the value read from a short decimal that ends in 5 (a half at the third or
 // fourth decimal, or a few places further).

@@ -14,6 +14,7 @@
 
 #include "calc/coil.h"
 #include "calc/number_text.h"
+#include "calc/tube_extras.h"
 #include "tests/oracle/failure_log.h"
 #include "tests/oracle/vector_format.h"
 
@@ -112,6 +113,17 @@ class OracleVectors : public testing::Test {
     return *text;
   }
 
+  // The eight results from field `first` on, then the gap warning.
+  static void CheckCoilResults(const Record& r, std::size_t first, const CoilResults& out,
+                               FailureLog& failures) {
+    const long double results[] = {out.G, out.h, out.O, out.I, out.A, out.n, out.L, out.V};
+    const char* names[] = {"G", "h", "O", "I", "A", "n", "L", "V"};
+    for (std::size_t k = 0; k < 8; ++k)
+      if (!SameBits(results[k], Value(r, first + k)))
+        failures.Add(Where(r) + names[k] + " = " + Describe(results[k]));
+    if (out.gapWarning != (r.fields.at(first + 8) == "1")) failures.Add(Where(r) + "gap warning");
+  }
+
   static inline std::string path_;
   static inline std::vector<Record> records_;
   static inline bool loaded_ = false;
@@ -182,12 +194,77 @@ TEST_F(OracleVectors, ComputeCoilGivesTheExpectedBitsOrFault) {
       failures.Add(Where(*r) + FaultName(*fault) + ", expected results");
       continue;
     }
-    const long double results[] = {out.G, out.h, out.O, out.I, out.A, out.n, out.L, out.V};
-    const char* names[] = {"G", "h", "O", "I", "A", "n", "L", "V"};
-    for (std::size_t k = 0; k < 8; ++k)
-      if (!SameBits(results[k], Value(*r, 13 + k)))
+    CheckCoilResults(*r, 13, out, failures);
+  }
+}
+
+TEST_F(OracleVectors, ComputeCoilFromLengthGivesTheExpectedBitsOrRefusal) {
+  FailureLog failures;
+  WindowsDefaultPrecision precision;
+  for (const Record* r : Of("length")) {
+    CoilInputs in;
+    in.withT1 = r->fields.at(1) == "1";
+    in.withT2 = r->fields.at(2) == "1";
+    long double* inputs[] = {&in.D, &in.P, &in.OD, &in.ID, &in.t1, &in.t2};
+    for (std::size_t k = 0; k < 6; ++k) *inputs[k] = Value(*r, 3 + k);
+    const long double metres = Value(*r, 9);
+
+    std::string got;
+    CoilResults out;
+    try {
+      out = ComputeCoilFromLength(in, metres);
+      got = "value";
+    } catch (const ArithmeticFault& e) {
+      got = std::string("fault ") + FaultName(e.kind());
+    } catch (const TailsLongerThanTube&) {
+      got = "tails-longer";
+    }
+    const std::string& expected = r->fields.at(10);
+    if (expected != "value") {
+      const std::string whole = expected == "fault" ? "fault " + r->fields.at(11) : expected;
+      if (got != whole) failures.Add(Where(*r) + got + ", expected " + whole);
+      continue;
+    }
+    if (got != "value") {
+      failures.Add(Where(*r) + got + ", expected results");
+      continue;
+    }
+    CheckCoilResults(*r, 11, out, failures);
+  }
+}
+
+TEST_F(OracleVectors, ComputeTubeExtrasGivesTheExpectedBitsOrFault) {
+  FailureLog failures;
+  WindowsDefaultPrecision precision;
+  for (const Record* r : Of("extras")) {
+    std::optional<long double> density;
+    if (r->fields.at(4) != "none") density = Value(*r, 4);
+    std::optional<FaultKind> fault;
+    TubeExtras out;
+    try {
+      out = ComputeTubeExtras(Value(*r, 1), Value(*r, 2), Value(*r, 3), density);
+    } catch (const ArithmeticFault& e) {
+      fault = e.kind();
+    }
+    if (r->fields.at(5) == "fault") {
+      const std::optional<FaultKind> expected = FaultFromName(r->fields.at(6));
+      if (fault != expected)
+        failures.Add(Where(*r) + (fault ? FaultName(*fault) : "no fault") + ", expected " +
+                     r->fields.at(6));
+      continue;
+    }
+    if (fault) {
+      failures.Add(Where(*r) + FaultName(*fault) + ", expected results");
+      continue;
+    }
+    const long double results[] = {out.outsideArea, out.insideArea, out.metalVolume};
+    const char* names[] = {"outsideArea", "insideArea", "metalVolume"};
+    for (std::size_t k = 0; k < 3; ++k)
+      if (!SameBits(results[k], Value(*r, 6 + k)))
         failures.Add(Where(*r) + names[k] + " = " + Describe(results[k]));
-    if (out.gapWarning != (r->fields.at(21) == "1")) failures.Add(Where(*r) + "gap warning");
+    const bool massExpected = r->fields.at(9) != "none";
+    if (out.mass.has_value() != massExpected || (out.mass && !SameBits(*out.mass, Value(*r, 9))))
+      failures.Add(Where(*r) + "mass = " + (out.mass ? Describe(*out.mass) : "none"));
   }
 }
 

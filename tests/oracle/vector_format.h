@@ -8,6 +8,10 @@
 //   read <decimal separator> <text> value <bits> | error
 //   coil <H|T> <tail 1 on> <tail 2 on> <D P A n OD ID t1 t2>
 //        value <G h O I A n L V> <gap warning> | fault <kind>
+//   length <tail 1 on> <tail 2 on> <D P OD ID t1 t2 tube metres>
+//          value <G h O I A n L V> <gap warning> | fault <kind> | tails-longer
+//   extras <OD ID L> <density bits | none>
+//          value <outside inside metal> <mass bits | none> | fault <kind>
 //   fixed <bits> <decimals> <decimal separator> <text>
 //   end <number of records>
 #pragma once
@@ -22,7 +26,7 @@
 
 namespace ambrelix::oracle {
 
-inline constexpr std::string_view kVectorFileHeader = "ambrelix-oracle-vectors 1";
+inline constexpr std::string_view kVectorFileHeader = "ambrelix-oracle-vectors 2";
 
 inline std::string EncodeText(std::u16string_view text) {
   std::string out = "u";

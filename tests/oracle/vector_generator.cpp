@@ -63,6 +63,13 @@ bool WriteReadings(VectorWriter& out, Random& random) {
   return true;
 }
 
+std::string ResultFields(const CoilOutcome& model) {
+  std::string line = " value";
+  for (ExtendedBits b : {model.G, model.h, model.O, model.I, model.A, model.n, model.L, model.V})
+    line += " " + ToHex(b);
+  return line + (model.gapWarning ? " 1" : " 0");
+}
+
 void WriteCoils(VectorWriter& out, Random& random) {
   for (int i = 0; i < 2500; ++i) {
     const CoilInputs in = RandomCoilInputs(random);
@@ -74,11 +81,44 @@ void WriteCoils(VectorWriter& out, Random& random) {
     if (model.fault) {
       line += std::string(" fault ") + FaultName(*model.fault);
     } else {
-      line += " value";
-      for (ExtendedBits b :
-           {model.G, model.h, model.O, model.I, model.A, model.n, model.L, model.V})
-        line += " " + ToHex(b);
-      line += model.gapWarning ? " 1" : " 0";
+      line += ResultFields(model);
+    }
+    out.Record(line);
+  }
+}
+
+void WriteLengths(VectorWriter& out, Random& random) {
+  for (int i = 0; i < 2500; ++i) {
+    CoilInputs in = RandomCoilInputs(random);
+    const long double metres = RandomTubeMetres(random, in);
+    const CoilOutcome model = ModelCoilFromLength(in, metres);
+    std::string line =
+        std::string("length") + (in.withT1 ? " 1" : " 0") + (in.withT2 ? " 1" : " 0");
+    for (long double v : {in.D, in.P, in.OD, in.ID, in.t1, in.t2, metres}) line += " " + ToHex(v);
+    if (model.fault) {
+      line += std::string(" fault ") + FaultName(*model.fault);
+    } else if (model.tailsLongerThanTube) {
+      line += " tails-longer";
+    } else {
+      line += ResultFields(model);
+    }
+    out.Record(line);
+  }
+}
+
+void WriteExtras(VectorWriter& out, Random& random) {
+  for (int i = 0; i < 2500; ++i) {
+    const long double OD = AnyValue(random), ID = AnyValue(random), L = AnyValue(random);
+    std::optional<long double> density;
+    if (random.Percent(50)) density = random.Percent(50) ? AnyValue(random) : 8.96L;
+    const ExtrasOutcome model = ModelTubeExtras(OD, ID, L, density);
+    std::string line = "extras " + ToHex(OD) + " " + ToHex(ID) + " " + ToHex(L) + " " +
+                       (density ? ToHex(*density) : "none");
+    if (model.fault) {
+      line += std::string(" fault ") + FaultName(*model.fault);
+    } else {
+      line += " value " + ToHex(model.outsideArea) + " " + ToHex(model.insideArea) + " " +
+              ToHex(model.metalVolume) + " " + (model.mass ? ToHex(*model.mass) : "none");
     }
     out.Record(line);
   }
@@ -115,6 +155,8 @@ int main(int argc, char** argv) {
   WritePowers(out);
   const bool consistent = WriteReadings(out, random);
   WriteCoils(out, random);
+  WriteLengths(out, random);
+  WriteExtras(out, random);
   WriteFixedTexts(out, random);
   file << "end " << out.records() << '\n';
   file.close();
