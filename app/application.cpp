@@ -3,18 +3,14 @@
 #include <shellapi.h>
 
 #include <memory>
-#include <system_error>
 #include <vector>
 
 #include "ui/calculator_window.h"
-#include "ui/controls_win32.h"
 
 namespace ambrelix::app {
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"AmbrelixApplication";
-
-const wchar_t* Wide(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
 
 std::wstring ModulePath() {
   std::vector<wchar_t> buffer(MAX_PATH);
@@ -40,34 +36,23 @@ struct LocalFreeDeleter {
 
 }  // namespace
 
-Application::Application(HINSTANCE instance) : title_(ProvisionalTitle()), errors_(title_) {
-  WNDCLASSEXW windowClass = {};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = &Application::WindowProc;
-  windowClass.hInstance = instance;
-  windowClass.lpszClassName = kWindowClass;
-  ui::SetCoilIcons(windowClass);
-  if (!RegisterClassExW(&windowClass))
-    throw std::system_error(static_cast<int>(GetLastError()), std::system_category(),
-                            "RegisterClassExW(application)");
+Application::Application() : WindowBase(errors_), title_(ProvisionalTitle()), errors_(title_) {
   // No size: the window is there for its taskbar button and as the owner of
   // the program's windows, never to be seen itself.
-  if (!CreateWindowExW(0, kWindowClass, Wide(title_),
-                       WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
-                       GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0,
-                       nullptr, nullptr, instance, this))
-    throw std::system_error(static_cast<int>(GetLastError()), std::system_category(),
-                            "CreateWindowExW(application)");
+  CreateWindowOfClass({.name = kWindowClass, .coilIcons = true}, 0, ui::Wide(title_),
+                      WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
+                      GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0,
+                      nullptr);
 }
 
 Application::~Application() {
-  if (hwnd_) DestroyWindow(hwnd_);
+  if (hwnd()) DestroyWindow(hwnd());
 }
 
 void Application::SetTitle(std::u16string_view title) {
   title_ = title;
   errors_.SetTitle(title_);
-  SetWindowTextW(hwnd_, Wide(title_));
+  SetWindowTextW(hwnd(), ui::Wide(title_));
 }
 
 void Application::AnswerVersionProbe() const {
@@ -79,7 +64,7 @@ void Application::AnswerVersionProbe() const {
     std::wstring argument = arguments.get()[i];
     CharLowerBuffW(argument.data(), static_cast<DWORD>(argument.size()));
     if (argument == L"/acver") {
-      MessageBoxW(hwnd_, L"Skin library v10.15", Wide(title_), MB_OK);
+      MessageBoxW(hwnd(), L"Skin library v10.15", ui::Wide(title_), MB_OK);
       return;
     }
   }
@@ -87,7 +72,7 @@ void Application::AnswerVersionProbe() const {
 
 int Application::Run(ui::TForm1& mainForm, int showState) {
   mainWindow_ = mainForm.hwnd();
-  ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
+  ShowWindow(hwnd(), SW_SHOWNOACTIVATE);
   switch (showState) {
     case SW_SHOWMAXIMIZED:
       mainForm.Show(SW_SHOWMAXIMIZED);
@@ -96,7 +81,7 @@ int Application::Run(ui::TForm1& mainForm, int showState) {
       // The whole program starts minimised: the calculator window is hidden
       // with its owner and comes back when the taskbar button restores it.
       mainForm.Show(SW_SHOWNOACTIVATE);
-      ShowWindow(hwnd_, SW_SHOWMINNOACTIVE);
+      ShowWindow(hwnd(), SW_SHOWMINNOACTIVE);
       break;
     default:
       mainForm.Show(SW_SHOWNORMAL);
@@ -115,34 +100,12 @@ int Application::Run(ui::TForm1& mainForm, int showState) {
   return 0;
 }
 
-LRESULT CALLBACK Application::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* created =
-        static_cast<Application*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    created->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
-  }
-  auto* application = reinterpret_cast<Application*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (!application) return DefWindowProcW(hwnd, message, wParam, lParam);
-  if (message == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    application->hwnd_ = nullptr;
-    return DefWindowProcW(hwnd, message, wParam, lParam);
-  }
-  try {
-    return application->HandleMessage(message, wParam, lParam);
-  } catch (...) {
-    ui::ShowCurrentException(application->errors_);
-    return 0;
-  }
-}
-
 LRESULT Application::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_SIZE:
       // Minimising the program hides its windows; restoring brings them back.
-      if (wParam == SIZE_MINIMIZED) ShowOwnedPopups(hwnd_, FALSE);
-      if (wParam == SIZE_RESTORED) ShowOwnedPopups(hwnd_, TRUE);
+      if (wParam == SIZE_MINIMIZED) ShowOwnedPopups(hwnd(), FALSE);
+      if (wParam == SIZE_RESTORED) ShowOwnedPopups(hwnd(), TRUE);
       break;
     case WM_ACTIVATE:
       // The taskbar button activates this window; the calculator window takes over.
@@ -171,7 +134,7 @@ LRESULT Application::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
       break;
   }
-  return DefWindowProcW(hwnd_, message, wParam, lParam);
+  return DefaultHandling(message, wParam, lParam);
 }
 
 }  // namespace ambrelix::app

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "app/error_box.h"
+#include "ui/win32/window_base.h"
 
 namespace ambrelix::ui {
 class TForm1;
@@ -17,17 +18,16 @@ class TForm1;
 
 namespace ambrelix::app {
 
-class Application {
+class Application final : public ui::WindowBase {
  public:
   // Creates the hidden window, titled with the provisional title: the
   // executable's file name without directory, cut at its first full stop,
   // every character after the first in lower case.
-  explicit Application(HINSTANCE instance);
+  Application();
   ~Application();
   Application(const Application&) = delete;
   Application& operator=(const Application&) = delete;
 
-  HWND hwnd() const { return hwnd_; }
   const std::u16string& Title() const { return title_; }
   void SetTitle(std::u16string_view title);
   ErrorBox& errors() { return errors_; }
@@ -47,10 +47,8 @@ class Application {
   void SetSessionEndHandler(std::function<void()> handler) { sessionEnd_ = std::move(handler); }
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
-  HWND hwnd_ = nullptr;
   std::u16string title_;
   ErrorBox errors_;
   HWND mainWindow_ = nullptr;

@@ -6,11 +6,11 @@
 #include <string>
 #include <string_view>
 
-#include "ui/error_display.h"
+#include "app/error_display.h"
 
 namespace ambrelix::app {
 
-class ErrorBox final : public ui::ErrorDisplay {
+class ErrorBox final : public ErrorDisplay {
  public:
   explicit ErrorBox(std::u16string_view title) : title_(title) {}
   void SetTitle(std::u16string_view title) { title_ = title; }

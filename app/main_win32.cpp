@@ -11,8 +11,8 @@
 #include "settings/settings_store.h"
 #include "ui/about_dialog.h"
 #include "ui/calculator_window.h"
-#include "ui/controls_win32.h"
-#include "ui/regional_separators.h"
+#include "ui/win32/controls.h"
+#include "ui/win32/regional_separators.h"
 
 namespace {
 
@@ -30,9 +30,9 @@ class OleApartment {
   bool initialised_;
 };
 
-int RunAmbrelix(HINSTANCE instance, int showState) {
+int RunAmbrelix(int showState) {
   using namespace ambrelix;
-  app::Application application(instance);
+  app::Application application;
   application.AnswerVersionProbe();
   application.SetTitle(u"Ambrelix");
 
@@ -68,14 +68,14 @@ int RunAmbrelix(HINSTANCE instance, int showState) {
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showState) {
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showState) {
   OleApartment apartment;
   try {
-    return RunAmbrelix(instance, showState);
+    return RunAmbrelix(showState);
   } catch (...) {
     // Only a failure to build the windows gets here: handlers catch their own.
     ambrelix::app::ErrorBox startupErrors(u"Ambrelix");
-    ambrelix::ui::ShowCurrentException(startupErrors);
+    ambrelix::app::ShowCurrentException(startupErrors);
     return 1;
   }
 }

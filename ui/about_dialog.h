@@ -11,12 +11,12 @@
 
 #include <windows.h>
 
-#include <memory>
-#include <optional>
-
-#include "ui/error_display.h"
-#include "ui/web_link_label.h"
-#include "ui/window_subclass.h"
+#include "app/error_display.h"
+#include "ui/win32/controls.h"
+#include "ui/win32/form.h"
+#include "ui/win32/gdi_scopes.h"
+#include "ui/win32/web_link_label.h"
+#include "ui/win32/window_base.h"
 
 namespace ambrelix::ui {
 
@@ -24,14 +24,14 @@ namespace ambrelix::ui {
 inline constexpr int mrOk = IDOK;          // Button1
 inline constexpr int mrCancel = IDCANCEL;  // close box, Alt+F4, system menu Close
 
-class TForm2 {
+class TForm2 final : public WindowBase {
  public:
   // Creates the dialog's window and its parts, hidden. `applicationWindow`
   // is the application's hidden top-level window: it owns the dialog while
   // the dialog is hidden and owns the link's shell requests. When it is
   // null, the dialog owns those requests itself. Resources (the icon and the
   // coil picture) come from the executable.
-  TForm2(ErrorDisplay& errors, ShellOpener& shell, HWND applicationWindow);
+  TForm2(app::ErrorDisplay& errors, ShellOpener& shell, HWND applicationWindow);
   ~TForm2();
   TForm2(const TForm2&) = delete;
   TForm2& operator=(const TForm2&) = delete;
@@ -42,43 +42,28 @@ class TForm2 {
   // with mrCancel and is posted again for the application's own loop.
   int ShowModal(HWND owner);
 
-  HWND hwnd() const { return hwnd_; }
-  HWND Label1() const { return label1_; }
-  HWND Label2() const { return label2_; }
-  HWND Label3() const { return label3_; }
-  HWND Button1() const { return button1_; }
-  HWND Memo2() const { return memo2_; }
-  TWebLinkLabel& WebLabel1() { return webLabel1_; }
-
- private:
-  class Resources;
-
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-  static LRESULT CALLBACK Memo2Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                    UINT_PTR id, DWORD_PTR self);
-  LRESULT Memo2Message(UINT message, WPARAM wParam, LPARAM lParam);
-
-  void CreateParts(HWND applicationWindow);
+  // Handlers.
   void FormShow();
   void FormPaint(HDC dc);
   void FormResize();
   void Button1Click();
+
+  // Components, in the order of the form description.
+  LabelWindow Label2, Label1, Label3;
+  PictureComponent Image1;
+  TWebLinkLabel WebLabel1;
+  PushButtonWindow Button1;
+  MemoWindow Memo2;
+
+ private:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
   void CloseWith(int modalResult);
   LRESULT ColourStatic(HDC dc, HWND control);
-  void DrawMemo2Bevel();
 
-  ErrorDisplay& errors_;
   HWND applicationWindow_ = nullptr;
-  HWND hwnd_ = nullptr;
-  HWND label1_ = nullptr;
-  HWND label2_ = nullptr;
-  HWND label3_ = nullptr;
-  HWND button1_ = nullptr;
-  HWND memo2_ = nullptr;
-  TWebLinkLabel webLabel1_;
-  std::optional<WindowSubclass> memo2Subclass_;
-  std::unique_ptr<Resources> resources_;
+  FontCache fonts_;
+  IconHandle icon_;
 
   bool initialPlacement_ = true;
   bool modal_ = false;

@@ -4,7 +4,6 @@
 
 #include <stdexcept>
 #include <string>
-#include <system_error>
 #include <utility>
 #include <variant>
 
@@ -17,363 +16,167 @@
 namespace ambrelix::ui {
 namespace {
 
-const wchar_t* Wide(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
-
-enum class FontId {
-  W,      // the window font: Tahoma 11 px
-  T12,    // Tahoma 12 px
-  T12BN,  // Tahoma 12 px, bold, navy
-  A15B,   // Arial 15 px, bold
-};
-
-constexpr Color kNavy = 0x00800000;  // 0x00BBGGRR
-constexpr int kNoTab = -1;
-
-using ComponentRef =
-    std::variant<RadioGroupWindows TForm1::*, PushButtonWindow TForm1::*, CheckBoxWindow TForm1::*,
-                 GroupBoxWindow TForm1::*, LabelWindow TForm1::*, NumericEditWindow TForm1::*,
-                 PictureComponent TForm1::*>;
-using Handler = void (TForm1::*)();
-using KeyHandler = void (TForm1::*)(char16_t&);
+using Row = FormRow<TForm1, CalculatorRules>;
 using Anchor = LabelWindow::Anchor;
+using KeyHandler = Row::KeyHandler;
 
-// One row of the form description. Bounds are in the window's client area,
-// or in `within`'s for a component inside a group box.
-struct Component {
-  ComponentRef component;
-  Bounds bounds;
-  std::u16string_view text = {};
-  FontId font = FontId::W;
-  int tabOrder = kNoTab;
-  bool tabStop = false;
-  Handler onClick = nullptr;
-  Handler onChange = nullptr;
-  KeyHandler onKeyPress = nullptr;
-  Anchor anchor = Anchor::Left;
-  const Bounds* within = nullptr;
-  std::span<const std::u16string_view> items = {};
-};
+constexpr FontSpec kWindowFont = {L"Tahoma", 11};
+constexpr FontSpec kTahoma12 = {L"Tahoma", 12};
+constexpr FontSpec kTahoma12Bold = {L"Tahoma", 12, true};
+constexpr FontSpec kArial15Bold = {L"Arial", 15, true, ANSI_CHARSET};
 
 constexpr std::u16string_view kSolveForItems[] = {u"Overall Height (A)", u"Number of Turns (n)"};
 constexpr Bounds kGroupBox1 = {8, 361, 252, 74};
-constexpr Bounds kField = {0, 0, 60, 22};
-constexpr Bounds FieldAt(int left, int top) { return {left, top, kField.width, kField.height}; }
-constexpr Bounds UnitAt(int left, int top) { return {left, top, 20, 14}; }
-constexpr Bounds ValueAt(int left, int top) { return {left, top, 4, 18}; }
-constexpr Bounds ResultAt(int top) { return {215, top, 18, 14}; }  // right edge at x = 233
 
-// Creation order is the order of the rows: it gives the tab order among the
-// focusable components, puts each group box above what it holds, and puts
-// the drawing's value labels over Image2.
-constexpr Component kComponents[] = {
+// The kinds of row the input column and the drawing repeat.
+constexpr Row Caption(LabelWindow TForm1::*label, Bounds at, std::u16string_view text) {
+  return {.component = label, .bounds = at, .text = text, .font = kTahoma12};
+}
+constexpr Row Unit(LabelWindow TForm1::*label, int top) {
+  return Caption(label, {240, top, 20, 14}, u"mm");
+}
+// A result: right edge at x = 233, growing to the left.
+constexpr Row Result(LabelWindow TForm1::*label, int top) {
+  return {.component = label,
+          .bounds = {215, top, 18, 14},
+          .text = u"0.0",
+          .font = kTahoma12,
+          .anchor = Anchor::Right};
+}
+constexpr Row Entry(NumericEditWindow TForm1::*field, int top, int tabOrder,
+                    KeyHandler onKeyPress) {
+  return {.component = field,
+          .bounds = {176, top, 60, 22},
+          .text = u"0.000",
+          .font = kTahoma12,
+          .tabOrder = tabOrder,
+          .tabStop = true,
+          .onChange = &CalculatorRules::ClearResults,
+          .onKeyPress = onKeyPress};
+}
+constexpr Row Total(LabelWindow TForm1::*label, int top) {
+  return {.component = label,
+          .bounds = {159, top, 8, 14},
+          .text = u"0",
+          .font = kTahoma12Bold,
+          .color = kNavy,
+          .within = &kGroupBox1};
+}
+constexpr Row DrawingValue(LabelWindow TForm1::*label, int left, int top) {
+  return {.component = label, .bounds = {left, top, 4, 18}, .font = kArial15Bold};
+}
+
+// The drawing's value labels come after Image2, so they lie over it.
+constexpr Row kComponents[] = {
     {.component = &TForm1::RadioGroup1,
      .bounds = {8, 6, 252, 66},
      .text = u"Solve for",
-     .font = FontId::T12,
+     .font = kTahoma12,
      .tabOrder = 0,
      .tabStop = true,
-     .onClick = &TForm1::RadioGroup1Click,
+     .onClick = &CalculatorRules::RadioGroup1Click,
      .items = kSolveForItems},
     {.component = &TForm1::btnCalc,
      .bounds = {150, 446, 110, 26},
      .text = u"Calculate",
      .tabOrder = 1,
      .tabStop = true,
-     .onClick = &TForm1::btnCalcClick},
+     .onClick = &CalculatorRules::btnCalcClick},
     {.component = &TForm1::chT1,
      .bounds = {8, 309, 17, 17},
      .tabOrder = 2,
-     .onClick = &TForm1::chT1Click},
+     .onClick = &CalculatorRules::chT1Click},
     {.component = &TForm1::chT2,
      .bounds = {8, 332, 17, 17},
      .tabOrder = 3,
-     .onClick = &TForm1::chT2Click},
+     .onClick = &CalculatorRules::chT2Click},
     {.component = &TForm1::btExit,
      .bounds = {79, 446, 65, 26},
      .text = u"Exit",
      .tabOrder = 4,
-     .onClick = &TForm1::btExitClick},
+     .onClick = &CalculatorRules::btExitClick},
     {.component = &TForm1::GroupBox1,
      .bounds = kGroupBox1,
      .text = u"Results",
-     .font = FontId::T12,
+     .font = kTahoma12,
      .tabOrder = 5},
     {.component = &TForm1::Label13,
      .bounds = {6, 20, 146, 14},
      .text = u"Length of Helix / Tube   =",
-     .font = FontId::T12,
+     .font = kTahoma12,
      .within = &kGroupBox1},
     {.component = &TForm1::Label14,
      .bounds = {6, 47, 148, 14},
      .text = u"Internal Volume of Tube =",
-     .font = FontId::T12,
+     .font = kTahoma12,
      .within = &kGroupBox1},
-    {.component = &TForm1::lbTotalLength,
-     .bounds = {159, 20, 8, 14},
-     .text = u"0",
-     .font = FontId::T12BN,
-     .within = &kGroupBox1},
-    {.component = &TForm1::lbTotalVolume,
-     .bounds = {159, 47, 8, 14},
-     .text = u"0",
-     .font = FontId::T12BN,
-     .within = &kGroupBox1},
+    Total(&TForm1::lbTotalLength, 20),
+    Total(&TForm1::lbTotalVolume, 47),
     {.component = &TForm1::btnInfo,
      .bounds = {8, 446, 65, 26},
      .text = u"About",
      .tabOrder = 6,
-     .onClick = &TForm1::btnInfoClick},
+     .onClick = &CalculatorRules::btnInfoClick},
 
-    {.component = &TForm1::edA,
-     .bounds = FieldAt(176, 78),
-     .text = u"0.000",
-     .font = FontId::T12,
-     .tabOrder = 7,
-     .tabStop = true,
-     .onChange = &TForm1::ClearResults,
-     .onKeyPress = &TForm1::edAKeyPress},
-    {.component = &TForm1::edN,
-     .bounds = FieldAt(176, 101),
-     .text = u"0.000",
-     .font = FontId::T12,
-     .tabOrder = 8,
-     .tabStop = true,
-     .onChange = &TForm1::ClearResults,
-     .onKeyPress = &TForm1::edNKeyPress},
-    {.component = &TForm1::edD,
-     .bounds = FieldAt(176, 123),
-     .text = u"0.000",
-     .font = FontId::T12,
-     .tabOrder = 9,
-     .tabStop = true,
-     .onChange = &TForm1::ClearResults,
-     .onKeyPress = &TForm1::edDKeyPress},
-    {.component = &TForm1::edP,
-     .bounds = FieldAt(176, 145),
-     .text = u"0.000",
-     .font = FontId::T12,
-     .tabOrder = 10,
-     .tabStop = true,
-     .onChange = &TForm1::ClearResults,
-     .onKeyPress = &TForm1::edPKeyPress},
-    {.component = &TForm1::edOD,
-     .bounds = FieldAt(176, 167),
-     .text = u"0.000",
-     .font = FontId::T12,
-     .tabOrder = 11,
-     .tabStop = true,
-     .onChange = &TForm1::ClearResults,
-     .onKeyPress = &TForm1::edODKeyPress},
-    {.component = &TForm1::edID,
-     .bounds = FieldAt(176, 189),
-     .text = u"0.000",
-     .font = FontId::T12,
-     .tabOrder = 12,
-     .tabStop = true,
-     .onChange = &TForm1::ClearResults,
-     .onKeyPress = &TForm1::edIDKeyPress},
-    {.component = &TForm1::edT1,
-     .bounds = FieldAt(176, 308),
-     .text = u"0.000",
-     .font = FontId::T12,
-     .tabOrder = 13,
-     .tabStop = true,
-     .onChange = &TForm1::ClearResults,
-     .onKeyPress = &TForm1::edT1KeyPress},
-    {.component = &TForm1::edT2,
-     .bounds = FieldAt(176, 331),
-     .text = u"0.000",
-     .font = FontId::T12,
-     .tabOrder = 14,
-     .tabStop = true,
-     .onChange = &TForm1::ClearResults,
-     .onKeyPress = &TForm1::edT2KeyPress},
+    Entry(&TForm1::edA, 78, 7, &CalculatorRules::edAKeyPress),
+    Entry(&TForm1::edN, 101, 8, &CalculatorRules::edNKeyPress),
+    Entry(&TForm1::edD, 123, 9, &CalculatorRules::edDKeyPress),
+    Entry(&TForm1::edP, 145, 10, &CalculatorRules::edPKeyPress),
+    Entry(&TForm1::edOD, 167, 11, &CalculatorRules::edODKeyPress),
+    Entry(&TForm1::edID, 189, 12, &CalculatorRules::edIDKeyPress),
+    Entry(&TForm1::edT1, 308, 13, &CalculatorRules::edT1KeyPress),
+    Entry(&TForm1::edT2, 331, 14, &CalculatorRules::edT2KeyPress),
 
     // The input column, row by row: caption, result (G, h, O, I), unit.
-    {.component = &TForm1::Label5,
-     .bounds = {8, 82, 146, 14},
-     .text = u"Overall Height of Tube (A)",
-     .font = FontId::T12},
-    {.component = &TForm1::Label15, .bounds = UnitAt(240, 82), .text = u"mm", .font = FontId::T12},
-    {.component = &TForm1::Label2,
-     .bounds = {8, 103, 114, 14},
-     .text = u"Number of Turns (n)",
-     .font = FontId::T12},
-    {.component = &TForm1::Label1,
-     .bounds = {8, 125, 100, 14},
-     .text = u"Helix Diameter (D)",
-     .font = FontId::T12},
-    {.component = &TForm1::Label25, .bounds = UnitAt(240, 125), .text = u"mm", .font = FontId::T12},
-    {.component = &TForm1::Label3,
-     .bounds = {8, 147, 48, 14},
-     .text = u"Pitch (P)",
-     .font = FontId::T12},
-    {.component = &TForm1::Label26, .bounds = UnitAt(240, 147), .text = u"mm", .font = FontId::T12},
-    {.component = &TForm1::Label7,
-     .bounds = {8, 169, 159, 14},
-     .text = u"Tube Outside Diameter (OD)",
-     .font = FontId::T12},
-    {.component = &TForm1::Label16, .bounds = UnitAt(240, 169), .text = u"mm", .font = FontId::T12},
-    {.component = &TForm1::Label8,
-     .bounds = {8, 191, 144, 14},
-     .text = u"Tube Inside Diameter (ID)",
-     .font = FontId::T12},
-    {.component = &TForm1::Label17, .bounds = UnitAt(240, 191), .text = u"mm", .font = FontId::T12},
-    {.component = &TForm1::Label6,
-     .bounds = {8, 213, 124, 14},
-     .text = u"Gap between Coils (G)",
-     .font = FontId::T12},
-    {.component = &TForm1::lbG,
-     .bounds = ResultAt(213),
-     .text = u"0.0",
-     .font = FontId::T12,
-     .anchor = Anchor::Right},
-    {.component = &TForm1::Label19, .bounds = UnitAt(240, 213), .text = u"mm", .font = FontId::T12},
-    {.component = &TForm1::Label4,
-     .bounds = {8, 235, 101, 14},
-     .text = u"Height of Helix (h)",
-     .font = FontId::T12},
-    {.component = &TForm1::lbH,
-     .bounds = ResultAt(235),
-     .text = u"0.0",
-     .font = FontId::T12,
-     .anchor = Anchor::Right},
-    {.component = &TForm1::Label20, .bounds = UnitAt(240, 235), .text = u"mm", .font = FontId::T12},
-    {.component = &TForm1::Label9,
-     .bounds = {8, 257, 140, 14},
-     .text = u"Coil Outside Diameter (O)",
-     .font = FontId::T12},
-    {.component = &TForm1::lbO,
-     .bounds = ResultAt(257),
-     .text = u"0.0",
-     .font = FontId::T12,
-     .anchor = Anchor::Right},
-    {.component = &TForm1::Label21, .bounds = UnitAt(240, 257), .text = u"mm", .font = FontId::T12},
-    {.component = &TForm1::Label10,
-     .bounds = {8, 279, 125, 14},
-     .text = u"Coil Inside Diameter (I)",
-     .font = FontId::T12},
-    {.component = &TForm1::lbI,
-     .bounds = ResultAt(279),
-     .text = u"0.0",
-     .font = FontId::T12,
-     .anchor = Anchor::Right},
-    {.component = &TForm1::Label22, .bounds = UnitAt(240, 279), .text = u"mm", .font = FontId::T12},
+    Caption(&TForm1::Label5, {8, 82, 146, 14}, u"Overall Height of Tube (A)"),
+    Unit(&TForm1::Label15, 82),
+    Caption(&TForm1::Label2, {8, 103, 114, 14}, u"Number of Turns (n)"),
+    Caption(&TForm1::Label1, {8, 125, 100, 14}, u"Helix Diameter (D)"),
+    Unit(&TForm1::Label25, 125),
+    Caption(&TForm1::Label3, {8, 147, 48, 14}, u"Pitch (P)"),
+    Unit(&TForm1::Label26, 147),
+    Caption(&TForm1::Label7, {8, 169, 159, 14}, u"Tube Outside Diameter (OD)"),
+    Unit(&TForm1::Label16, 169),
+    Caption(&TForm1::Label8, {8, 191, 144, 14}, u"Tube Inside Diameter (ID)"),
+    Unit(&TForm1::Label17, 191),
+    Caption(&TForm1::Label6, {8, 213, 124, 14}, u"Gap between Coils (G)"),
+    Result(&TForm1::lbG, 213),
+    Unit(&TForm1::Label19, 213),
+    Caption(&TForm1::Label4, {8, 235, 101, 14}, u"Height of Helix (h)"),
+    Result(&TForm1::lbH, 235),
+    Unit(&TForm1::Label20, 235),
+    Caption(&TForm1::Label9, {8, 257, 140, 14}, u"Coil Outside Diameter (O)"),
+    Result(&TForm1::lbO, 257),
+    Unit(&TForm1::Label21, 257),
+    Caption(&TForm1::Label10, {8, 279, 125, 14}, u"Coil Inside Diameter (I)"),
+    Result(&TForm1::lbI, 279),
+    Unit(&TForm1::Label22, 279),
     // The tail captions are plain labels: a click on them does not toggle the box.
-    {.component = &TForm1::Label11,
-     .bounds = {31, 310, 72, 14},
-     .text = u"Tail Length 1",
-     .font = FontId::T12},
-    {.component = &TForm1::Label23, .bounds = UnitAt(240, 310), .text = u"mm", .font = FontId::T12},
-    {.component = &TForm1::Label12,
-     .bounds = {31, 333, 72, 14},
-     .text = u"Tail Length 2",
-     .font = FontId::T12},
-    {.component = &TForm1::Label24, .bounds = UnitAt(240, 333), .text = u"mm", .font = FontId::T12},
+    Caption(&TForm1::Label11, {31, 310, 72, 14}, u"Tail Length 1"),
+    Unit(&TForm1::Label23, 310),
+    Caption(&TForm1::Label12, {31, 333, 72, 14}, u"Tail Length 2"),
+    Unit(&TForm1::Label24, 333),
 
     // The drawing fills the client height right of the gradient; its value
     // labels stand under or beside the captions of the picture.
     {.component = &TForm1::Image2, .bounds = {274, 0, 550, 483}},
-    {.component = &TForm1::lbID2, .bounds = ValueAt(454, 51), .font = FontId::A15B},
-    {.component = &TForm1::lbOD2, .bounds = ValueAt(664, 51), .font = FontId::A15B},
-    {.component = &TForm1::lbA2, .bounds = ValueAt(285, 149), .font = FontId::A15B},
-    {.component = &TForm1::lbG2, .bounds = ValueAt(343, 191), .font = FontId::A15B},
-    {.component = &TForm1::lbP2, .bounds = ValueAt(343, 240), .font = FontId::A15B},
-    {.component = &TForm1::lbh2, .bounds = ValueAt(728, 217), .font = FontId::A15B},
-    {.component = &TForm1::lbI2, .bounds = ValueAt(541, 353), .font = FontId::A15B},
-    {.component = &TForm1::lbD2, .bounds = ValueAt(541, 395), .font = FontId::A15B},
-    {.component = &TForm1::lbO2, .bounds = ValueAt(541, 438), .font = FontId::A15B},
+    DrawingValue(&TForm1::lbID2, 454, 51),
+    DrawingValue(&TForm1::lbOD2, 664, 51),
+    DrawingValue(&TForm1::lbA2, 285, 149),
+    DrawingValue(&TForm1::lbG2, 343, 191),
+    DrawingValue(&TForm1::lbP2, 343, 240),
+    DrawingValue(&TForm1::lbh2, 728, 217),
+    DrawingValue(&TForm1::lbI2, 541, 353),
+    DrawingValue(&TForm1::lbD2, 541, 395),
+    DrawingValue(&TForm1::lbO2, 541, 438),
 };
-
-constexpr bool TabOrderFollowsTheRows() {
-  int last = kNoTab;
-  for (const Component& row : kComponents) {
-    if (row.tabOrder == kNoTab) continue;
-    if (row.tabOrder != last + 1) return false;
-    last = row.tabOrder;
-  }
-  return true;
-}
-static_assert(TabOrderFollowsTheRows(), "rows are created, and so tabbed, in their order");
+constexpr std::span<const Row> kRows = kComponents;
+static_assert(TabOrderFollowsTheRows(kRows), "rows are created, and so tabbed, in their order");
 
 constexpr int kClientWidth = 824;
 constexpr int kClientHeight = 483;
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPSIBLINGS;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
-
-// Control ids: each row gets a block, a radio group's items the ids after
-// its box. They stay clear of IDOK and IDCANCEL, which the dialog manager
-// sends for Enter and Escape.
-constexpr int kFirstControlId = 1000;
-constexpr int kIdsPerRow = 8;
-constexpr int ControlId(std::size_t row) {
-  return kFirstControlId + static_cast<int>(row) * kIdsPerRow;
-}
-
-const Component* RowOfControl(int id, int* part) {
-  if (id < kFirstControlId) return nullptr;
-  const auto row = static_cast<std::size_t>((id - kFirstControlId) / kIdsPerRow);
-  if (row >= std::size(kComponents)) return nullptr;
-  *part = (id - kFirstControlId) % kIdsPerRow;
-  return &kComponents[row];
-}
-
-Bounds InClient(const Component& row) {
-  Bounds at = row.bounds;
-  if (row.within) {
-    at.left += row.within->left;
-    at.top += row.within->top;
-  }
-  return at;
-}
-
-template <class... Ts>
-struct Overloaded : Ts... {
-  using Ts::operator()...;
-};
-
-class PaintScope {
- public:
-  explicit PaintScope(HWND hwnd) : hwnd_(hwnd), dc_(BeginPaint(hwnd, &paint_)) {}
-  ~PaintScope() { EndPaint(hwnd_, &paint_); }
-  PaintScope(const PaintScope&) = delete;
-  PaintScope& operator=(const PaintScope&) = delete;
-  HDC dc() const { return dc_; }
-  const RECT& area() const { return paint_.rcPaint; }
-
- private:
-  HWND hwnd_;
-  PAINTSTRUCT paint_ = {};
-  HDC dc_;
-};
-
-// An off-screen bitmap of `size` pixels, with a DC drawing into it.
-class OffscreenCanvas {
- public:
-  OffscreenCanvas(HDC like, SIZE size)
-      : dc_(CreateCompatibleDC(like)), bitmap_(CreateCompatibleBitmap(like, size.cx, size.cy)) {
-    if (!dc_ || !bitmap_) throw std::runtime_error("cannot create an off-screen bitmap");
-    old_ = SelectObject(dc_, bitmap_);
-  }
-  ~OffscreenCanvas() {
-    SelectObject(dc_, old_);
-    if (bitmap_) DeleteObject(bitmap_);
-    DeleteDC(dc_);
-  }
-  OffscreenCanvas(const OffscreenCanvas&) = delete;
-  OffscreenCanvas& operator=(const OffscreenCanvas&) = delete;
-  HDC dc() const { return dc_; }
-  // Hands the bitmap over, unselected; the canvas can draw no more.
-  HBITMAP Release() {
-    SelectObject(dc_, old_);
-    return std::exchange(bitmap_, nullptr);
-  }
-
- private:
-  HDC dc_;
-  HBITMAP bitmap_;
-  HGDIOBJ old_ = nullptr;
-};
 
 using TaskDialogIndirectFunction = HRESULT(WINAPI*)(const TASKDIALOGCONFIG*, int*, int*, BOOL*);
 
@@ -429,171 +232,69 @@ void ShowGapNotice(HWND owner) {
   MessageBoxW(owner, Wide(text), Wide(caption), MB_OK | MB_ICONINFORMATION | MB_DEFBUTTON1);
 }
 
-void RegisterWindowClass(WNDPROC procedure) {
-  HINSTANCE instance = GetModuleHandleW(nullptr);
-  WNDCLASSEXW windowClass = {};
-  if (GetClassInfoExW(instance, TForm1::kWindowClass, &windowClass)) return;
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = procedure;
-  windowClass.hInstance = instance;
-  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-  windowClass.lpszClassName = TForm1::kWindowClass;
-  SetCoilIcons(windowClass);
-  if (!RegisterClassExW(&windowClass))
-    throw std::system_error(static_cast<int>(GetLastError()), std::system_category(),
-                            "RegisterClassExW(TForm1)");
-}
-
 }  // namespace
 
-TForm1::TForm1(RegionalSeparators& separators, ErrorDisplay& errors, TForm1Hooks hooks,
+TForm1::TForm1(RegionalSeparators& separators, app::ErrorDisplay& errors, TForm1Hooks hooks,
                std::span<const std::uint8_t> drawingPng)
-    : separators_(separators),
+    : WindowBase(errors),
+      separators_(separators),
       errors_(errors),
       hooks_(std::move(hooks)),
-      drawingPng_(drawingPng),
-      windowFont_(L"Tahoma", 11, false, DEFAULT_CHARSET),
-      t12_(L"Tahoma", 12, false, DEFAULT_CHARSET),
-      t12BoldNavy_(L"Tahoma", 12, true, DEFAULT_CHARSET),
-      a15Bold_(L"Arial", 15, true, ANSI_CHARSET) {}
+      drawingPng_(drawingPng) {}
 
 TForm1::~TForm1() {
-  if (hwnd_) DestroyWindow(hwnd_);
-  if (backgroundBrush_) DeleteObject(backgroundBrush_);
-  if (backgroundBitmap_) DeleteObject(backgroundBitmap_);
+  if (hwnd()) DestroyWindow(hwnd());
 }
 
 void TForm1::Create(HWND owner) {
-  RegisterWindowClass(&TForm1::WindowProc);
+  const WindowClass windowClass = {.name = kWindowClass,
+                                   .cursor = IDC_ARROW,
+                                   .background = GetSysColorBrush(COLOR_BTNFACE),
+                                   .coilIcons = true};
   RECT outer = {0, 0, kClientWidth, kClientHeight};
   AdjustWindowRectEx(&outer, kStyle, FALSE, kExStyle);
-  if (!CreateWindowExW(kExStyle, kWindowClass, L"Ambrelix", kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                       outer.right - outer.left, outer.bottom - outer.top, owner, nullptr,
-                       GetModuleHandleW(nullptr), this))
-    throw std::system_error(static_cast<int>(GetLastError()), std::system_category(),
-                            "CreateWindowExW(TForm1)");
-  SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_.get()), FALSE);
+  CreateWindowOfClass(windowClass, kExStyle, L"Ambrelix", kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                      outer.right - outer.left, outer.bottom - outer.top, owner);
+  SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.Get(kWindowFont)), FALSE);
   // The window's own icons, as the class has them, so that others can ask for them.
-  SendMessageW(hwnd_, WM_SETICON, ICON_BIG,
-               static_cast<LPARAM>(GetClassLongPtrW(hwnd_, GCLP_HICON)));
-  SendMessageW(hwnd_, WM_SETICON, ICON_SMALL,
-               static_cast<LPARAM>(GetClassLongPtrW(hwnd_, GCLP_HICONSM)));
-  CreateComponents();
+  SendMessageW(hwnd(), WM_SETICON, ICON_BIG,
+               static_cast<LPARAM>(GetClassLongPtrW(hwnd(), GCLP_HICON)));
+  SendMessageW(hwnd(), WM_SETICON, ICON_SMALL,
+               static_cast<LPARAM>(GetClassLongPtrW(hwnd(), GCLP_HICONSM)));
+  CreateComponents(*this, rules_, kRows, {hwnd(), fonts_});
+  LoadDrawing();
   try {
     FormCreate();
   } catch (...) {
-    ShowCurrentException(errors_);
+    app::ShowCurrentException(errors_);
   }
 }
 
 void TForm1::Show(int showCommand) {
   if (initialPlacement_) {
-    CentreOnVirtualDesktop(hwnd_);
+    CentreOnVirtualDesktop(hwnd());
     initialPlacement_ = false;
   }
-  ShowWindow(hwnd_, showCommand);
+  ShowWindow(hwnd(), showCommand);
 }
 
-void TForm1::CreateComponents() {
-  const auto fontOf = [this](FontId font) {
-    switch (font) {
-      case FontId::T12:
-        return t12_.get();
-      case FontId::T12BN:
-        return t12BoldNavy_.get();
-      case FontId::A15B:
-        return a15Bold_.get();
-      case FontId::W:
-        break;
-    }
-    return windowFont_.get();
-  };
-  const auto bind = [this](Handler handler) -> std::function<void()> {
-    if (!handler) return {};
-    return [this, handler] { (this->*handler)(); };
-  };
-
-  for (std::size_t i = 0; i < std::size(kComponents); ++i) {
-    const Component& row = kComponents[i];
-    const int id = ControlId(i);
-    const Bounds at = InClient(row);
-    const HFONT font = fontOf(row.font);
-    std::visit(
-        Overloaded{
-            [&](RadioGroupWindows TForm1::*member) {
-              RadioGroupWindows& group = this->*member;
-              group.OnClick = bind(row.onClick);
-              group.Create(hwnd_, id, id + 1, at, row.text, row.items, font);
-            },
-            [&](PushButtonWindow TForm1::*member) {
-              PushButtonWindow& button = this->*member;
-              button.OnClick = bind(row.onClick);
-              button.Create(hwnd_, id, at, row.text, font, row.tabStop);
-            },
-            [&](CheckBoxWindow TForm1::*member) {
-              CheckBoxWindow& box = this->*member;
-              box.OnClick = bind(row.onClick);
-              box.Create(hwnd_, id, at, row.text, font, row.tabStop);
-            },
-            [&](GroupBoxWindow TForm1::*member) {
-              (this->*member).Create(hwnd_, id, at, row.text, font);
-            },
-            [&](LabelWindow TForm1::*member) {
-              const Color color = row.font == FontId::T12BN ? kNavy : kWindowTextColor;
-              (this->*member).Create(hwnd_, id, at, row.text, font, color, row.anchor);
-            },
-            [&](NumericEditWindow TForm1::*member) {
-              NumericEditWindow& edit = this->*member;
-              // The design text goes in before the handlers are attached.
-              edit.field().SetText(row.text);
-              edit.field().OnChange = [this, handler = row.onChange](TNumericEdit&) {
-                (this->*handler)();
-              };
-              edit.field().OnKeyPress = [this, handler = row.onKeyPress](TNumericEdit&,
-                                                                         char16_t& key) {
-                (this->*handler)(key);
-              };
-              edit.Create(hwnd_, id, {at.left, at.top, at.right(), at.bottom()}, font);
-            },
-            [&](PictureComponent TForm1::*member) {
-              PictureComponent& picture = this->*member;
-              picture.SetBounds(at);
-              try {
-                picture.LoadPng(drawingPng_);
-              } catch (const PngError& e) {
-                errors_.ShowError(ErrorBoxText(u"The drawing is damaged and cannot be shown: " +
-                                               Utf8ToUtf16(e.what())));
-              }
-            },
-        },
-        row.component);
-  }
-}
-
-LRESULT CALLBACK TForm1::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* created = static_cast<TForm1*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    created->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
-  }
-  auto* form = reinterpret_cast<TForm1*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (!form) return DefWindowProcW(hwnd, message, wParam, lParam);
-  if (message == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    form->hwnd_ = nullptr;
-    form->lastFocus_ = nullptr;
-    return DefWindowProcW(hwnd, message, wParam, lParam);
-  }
+void TForm1::LoadDrawing() {
   try {
-    return form->HandleMessage(message, wParam, lParam);
-  } catch (...) {
-    ShowCurrentException(form->errors_);
-    return 0;
+    Image2.LoadPng(drawingPng_);
+  } catch (const PngError& e) {
+    errors_.ShowError(
+        ErrorBoxText(u"The drawing is damaged and cannot be shown: " + Utf8ToUtf16(e.what())));
   }
 }
+
+void TForm1::WindowDestroyed() { lastFocus_ = nullptr; }
 
 LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  // The entry fields' change and colour notifications come here first.
+  LRESULT answer = 0;
+  for (NumericEditWindow* edit : {&edA, &edN, &edD, &edP, &edOD, &edID, &edT1, &edT2})
+    if (edit->ParentMessage(message, wParam, lParam, answer)) return answer;
+
   switch (message) {
     case WM_PAINT:
       Paint();
@@ -611,7 +312,7 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return reinterpret_cast<LRESULT>(
           ChildBackground(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
     case WM_COMMAND:
-      if (lParam && HIWORD(wParam) == BN_CLICKED) Command(LOWORD(wParam));
+      if (lParam && HIWORD(wParam) == BN_CLICKED) ComponentClicked(*this, kRows, LOWORD(wParam));
       return 0;
     case WM_ACTIVATE:
       ActivationChanged(LOWORD(wParam) != WA_INACTIVE);
@@ -622,7 +323,7 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_NEXTDLGCTL: {
       // The dialog manager's Tab and Shift+Tab: this window moves the focus itself.
       HWND next = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
-                                 : GetNextDlgTabItem(hwnd_, GetFocus(), wParam != 0);
+                                 : GetNextDlgTabItem(hwnd(), GetFocus(), wParam != 0);
       if (next) SetFocus(next);
       return 0;
     }
@@ -638,7 +339,7 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_CLOSE:
       FormClose();
-      DestroyWindow(hwnd_);
+      DestroyWindow(hwnd());
       // The calculator window is the main window: closing it ends the run.
       PostQuitMessage(0);
       return 0;
@@ -652,26 +353,11 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
       break;
   }
-  return DefWindowProcW(hwnd_, message, wParam, lParam);
-}
-
-void TForm1::Command(int id) {
-  int part = 0;
-  const Component* row = RowOfControl(id, &part);
-  if (!row) return;
-  std::visit(Overloaded{
-                 [&](RadioGroupWindows TForm1::*member) {
-                   if (part > 0) (this->*member).ItemClicked(part - 1);
-                 },
-                 [&](PushButtonWindow TForm1::*member) { (this->*member).Click(); },
-                 [&](CheckBoxWindow TForm1::*member) { (this->*member).Clicked(); },
-                 [](auto) {},
-             },
-             row->component);
+  return DefaultHandling(message, wParam, lParam);
 }
 
 void TForm1::Paint() {
-  PaintScope paint(hwnd_);
+  PaintScope paint(hwnd());
   const RECT& area = paint.area();
   const SIZE size = {area.right - area.left, area.bottom - area.top};
   if (size.cx <= 0 || size.cy <= 0) return;
@@ -685,7 +371,7 @@ void TForm1::Paint() {
 
 void TForm1::PaintClient(HDC dc) {
   RECT client;
-  GetClientRect(hwnd_, &client);
+  GetClientRect(hwnd(), &client);
   FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
   FormPaint(dc);
   Image2.Paint(dc);
@@ -694,7 +380,7 @@ void TForm1::PaintClient(HDC dc) {
 HBRUSH TForm1::ChildBackground(HDC dc, HWND child) {
   int part = 0;
   Color text = kWindowTextColor;
-  if (const Component* row = RowOfControl(GetDlgCtrlID(child), &part))
+  if (const Row* row = RowOfControl(kRows, GetDlgCtrlID(child), &part))
     if (const auto* label = std::get_if<LabelWindow TForm1::*>(&row->component))
       text = (this->**label).TextColor();
   SetTextColor(dc, ToColorRef(text));
@@ -705,37 +391,35 @@ HBRUSH TForm1::ChildBackground(HDC dc, HWND child) {
   // The child shows what the window paints behind it: the brush is the
   // painted client area, aligned with the child's position.
   RECT client;
-  GetClientRect(hwnd_, &client);
+  GetClientRect(hwnd(), &client);
   const SIZE size = {client.right, client.bottom};
   if (!backgroundBrush_ || size.cx != backgroundSize_.cx || size.cy != backgroundSize_.cy) {
-    if (backgroundBrush_) DeleteObject(backgroundBrush_);
-    if (backgroundBitmap_) DeleteObject(backgroundBitmap_);
-    backgroundBrush_ = nullptr;
-    backgroundBitmap_ = nullptr;
+    backgroundBrush_.reset();
+    backgroundBitmap_.reset();
     OffscreenCanvas canvas(dc, size);
     PaintClient(canvas.dc());
     backgroundBitmap_ = canvas.Release();
-    backgroundBrush_ = CreatePatternBrush(backgroundBitmap_);
+    backgroundBrush_.reset(CreatePatternBrush(backgroundBitmap_.get()));
     backgroundSize_ = size;
   }
   POINT origin = {0, 0};
-  MapWindowPoints(child, hwnd_, &origin, 1);
+  MapWindowPoints(child, hwnd(), &origin, 1);
   SetBrushOrgEx(dc, -origin.x, -origin.y, nullptr);
   SetBkMode(dc, TRANSPARENT);
-  return backgroundBrush_;
+  return backgroundBrush_.get();
 }
 
 void TForm1::ActivationChanged(bool active) {
   if (!active) {
     HWND focus = GetFocus();
-    if (focus && IsChild(hwnd_, focus)) lastFocus_ = focus;
+    if (focus && IsChild(hwnd(), focus)) lastFocus_ = focus;
     return;
   }
   if (HWND target = FocusTarget()) SetFocus(target);
 }
 
 HWND TForm1::FocusTarget() const {
-  if (lastFocus_ && IsChild(hwnd_, lastFocus_) && IsWindowVisible(lastFocus_) &&
+  if (lastFocus_ && IsChild(hwnd(), lastFocus_) && IsWindowVisible(lastFocus_) &&
       IsWindowEnabled(lastFocus_))
     return lastFocus_;
   const int selected = RadioGroup1.ItemIndex();
@@ -751,133 +435,43 @@ void TForm1::FormClose() {
 }
 
 void TForm1::FormPaint(HDC dc) {
-  // Lavender-blue at the left edge to white at x = 275, constant down each
-  // column. The lower vertex is at the outer window height, which is more
-  // than the client height, so the strip reaches the client's bottom edge.
+  // White at x = 275. The strip's height is the outer window height, more
+  // than the client height, so it reaches the client's bottom edge.
   RECT outer;
-  GetWindowRect(hwnd_, &outer);
-  TRIVERTEX vertices[2] = {{0, 0, 0xC800, 0xC800, 0xFF00, 0},
-                           {275, outer.bottom - outer.top, 0xFF00, 0xFF00, 0xFF00, 0}};
-  GRADIENT_RECT rect = {0, 1};
-  GradientFill(dc, vertices, 2, &rect, 1, GRADIENT_FILL_RECT_H);
+  GetWindowRect(hwnd(), &outer);
+  FillLavenderGradient(dc, 275, outer.bottom - outer.top);
 }
 
-void TForm1::FormResize() { InvalidateRect(hwnd_, nullptr, TRUE); }
+void TForm1::FormResize() { InvalidateRect(hwnd(), nullptr, TRUE); }
 
-void TForm1::RadioGroup1Click() {
-  if (RadioGroup1.ItemIndex() == 0) {
-    edA.field().SetEnabled(true);
-    edN.field().SetEnabled(false);
-  }
-  if (RadioGroup1.ItemIndex() == 1) {
-    edA.field().SetEnabled(false);
-    edN.field().SetEnabled(true);
-  }
+void TForm1::SetFieldEnabled(settings::Field field, bool enabled) {
+  FieldOf(field).field().SetEnabled(enabled);
 }
 
-void TForm1::chT1Click() {
-  edT1.field().SetEnabled(chT1.Checked());
-  lbTotalLength.SetCaption(u"");
-  lbTotalVolume.SetCaption(u"");
+void TForm1::SelectAllText(settings::Field field) { FieldOf(field).field().SelectAll(); }
+
+void TForm1::SetCaption(Target label, std::u16string_view caption) {
+  // The labels by target; the field targets are written as field texts.
+  static constexpr LabelWindow TForm1::*kLabels[] = {
+      nullptr,       &TForm1::lbG,           &TForm1::lbH,          &TForm1::lbO,   &TForm1::lbI,
+      &TForm1::lbA2, &TForm1::lbG2,          &TForm1::lbP2,         &TForm1::lbID2, &TForm1::lbOD2,
+      &TForm1::lbh2, &TForm1::lbI2,          &TForm1::lbD2,         &TForm1::lbO2,  nullptr,
+      nullptr,       &TForm1::lbTotalLength, &TForm1::lbTotalVolume};
+  if (LabelWindow TForm1::*member = kLabels[static_cast<std::size_t>(label)])
+    (this->*member).SetCaption(caption);
 }
 
-void TForm1::chT2Click() {
-  edT2.field().SetEnabled(chT2.Checked());
-  lbTotalLength.SetCaption(u"");
-  lbTotalVolume.SetCaption(u"");
-}
+void TForm1::ShowGapNotice() { ui::ShowGapNotice(hwnd()); }
 
-void TForm1::ClearResults() {
-  lbTotalLength.SetCaption(u"");
-  lbTotalVolume.SetCaption(u"");
-}
-
-void TForm1::EnterRunsCalculation(NumericEditWindow& sender, char16_t key) {
-  if (key != u'\r') return;
-  btnCalc.Click();
-  sender.field().SelectAll();
-}
-
-void TForm1::edAKeyPress(char16_t& Key) { EnterRunsCalculation(edA, Key); }
-void TForm1::edNKeyPress(char16_t& Key) { EnterRunsCalculation(edN, Key); }
-void TForm1::edDKeyPress(char16_t& Key) { EnterRunsCalculation(edD, Key); }
-void TForm1::edPKeyPress(char16_t& Key) { EnterRunsCalculation(edP, Key); }
-void TForm1::edODKeyPress(char16_t& Key) { EnterRunsCalculation(edOD, Key); }
-void TForm1::edIDKeyPress(char16_t& Key) { EnterRunsCalculation(edID, Key); }
-void TForm1::edT1KeyPress(char16_t& Key) { EnterRunsCalculation(edT1, Key); }
-void TForm1::edT2KeyPress(char16_t& Key) { EnterRunsCalculation(edT2, Key); }
-
-void TForm1::btnCalcClick() {
-  CalculationRequest request;
-  if (RadioGroup1.ItemIndex() == 0) request.mode = SolveMode::HeightGiven;
-  if (RadioGroup1.ItemIndex() == 1) request.mode = SolveMode::TurnsGiven;
-  for (const RunInput input : kRunInputs) request.text(input) = FieldOf(input).field().Text();
-  request.withT1 = chT1.Checked();
-  request.withT2 = chT2.Checked();
-
-  const std::optional<CalculationOutcome> outcome = RunCalculation(request, separators_);
-  if (!outcome) return;
-  for (const Write& write : ResultWrites(*outcome)) Apply(write);
-  if (outcome->gapWarning) ShowGapNotice(hwnd_);
-}
-
-void TForm1::Apply(const Write& write) {
-  switch (write.target) {
-    case Target::edA:
-      return edA.field().SetText(write.text);
-    case Target::edN:
-      return edN.field().SetText(write.text);
-    case Target::edP:
-      return edP.field().SetText(write.text);
-    case Target::lbG:
-      return lbG.SetCaption(write.text);
-    case Target::lbH:
-      return lbH.SetCaption(write.text);
-    case Target::lbO:
-      return lbO.SetCaption(write.text);
-    case Target::lbI:
-      return lbI.SetCaption(write.text);
-    case Target::lbA2:
-      return lbA2.SetCaption(write.text);
-    case Target::lbG2:
-      return lbG2.SetCaption(write.text);
-    case Target::lbP2:
-      return lbP2.SetCaption(write.text);
-    case Target::lbID2:
-      return lbID2.SetCaption(write.text);
-    case Target::lbOD2:
-      return lbOD2.SetCaption(write.text);
-    case Target::lbh2:
-      return lbh2.SetCaption(write.text);
-    case Target::lbI2:
-      return lbI2.SetCaption(write.text);
-    case Target::lbD2:
-      return lbD2.SetCaption(write.text);
-    case Target::lbO2:
-      return lbO2.SetCaption(write.text);
-    case Target::lbTotalLength:
-      return lbTotalLength.SetCaption(write.text);
-    case Target::lbTotalVolume:
-      return lbTotalVolume.SetCaption(write.text);
-  }
-}
-
-void TForm1::btnInfoClick() {
-  if (hooks_.ShowAbout) hooks_.ShowAbout(hwnd_);
+void TForm1::ShowAbout() {
+  if (hooks_.ShowAbout) hooks_.ShowAbout(hwnd());
 }
 
 // The same route as the close box: WM_CLOSE, then FormClose.
-void TForm1::btExitClick() { PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
+void TForm1::RequestClose() { PostMessageW(hwnd(), WM_CLOSE, 0, 0); }
 
 NumericEditWindow& TForm1::FieldOf(settings::Field field) {
   return const_cast<NumericEditWindow&>(std::as_const(*this).FieldOf(field));
-}
-
-const NumericEditWindow& TForm1::FieldOf(RunInput input) const {
-  static constexpr settings::Field kFieldOfInput[kRunInputCount] = {
-      settings::Field::D,  settings::Field::P,  settings::Field::A,  settings::Field::N,
-      settings::Field::OD, settings::Field::ID, settings::Field::t1, settings::Field::t2};
-  return FieldOf(kFieldOfInput[static_cast<std::size_t>(input)]);
 }
 
 const NumericEditWindow& TForm1::FieldOf(settings::Field field) const {

@@ -1,9 +1,9 @@
 // TForm1, the calculator window: the input column with its radio group,
 // entry fields, result labels and buttons over a colour gradient, and the
 // dimensioned drawing with its value labels. Its components are built from
-// one form description (calculator_window.cpp); its handlers keep the solve
-// mode, the tail switches and the enabled fields consistent, clear the totals
-// on every edit and run the calculation.
+// one form description (calculator_window.cpp), which binds their events to
+// the window's rules (calculator_rules.h); the window routes messages to the
+// components and paints.
 //
 // The components and the handlers are public, under their form names: they
 // are the window's interface to the settings store, the tests and the reader
@@ -16,13 +16,16 @@
 #include <functional>
 #include <span>
 
+#include "app/error_display.h"
 #include "calc/calculation_run.h"
 #include "settings/settings_controls.h"
-#include "ui/controls_win32.h"
-#include "ui/error_display.h"
-#include "ui/numeric_edit_win32.h"
-#include "ui/regional_separators.h"
+#include "ui/calculator_rules.h"
 #include "ui/result_writes.h"
+#include "ui/win32/controls.h"
+#include "ui/win32/form.h"
+#include "ui/win32/numeric_edit_window.h"
+#include "ui/win32/regional_separators.h"
+#include "ui/win32/window_base.h"
 
 namespace ambrelix::ui {
 
@@ -38,13 +41,15 @@ struct TForm1Hooks {
   std::function<void(HWND owner)> ShowAbout;
 };
 
-class TForm1 final : public settings::SettingsControls {
+class TForm1 final : public WindowBase,
+                     public settings::SettingsControls,
+                     private CalculatorControls {
  public:
   static constexpr wchar_t kWindowClass[] = L"TForm1";
 
   // `drawingPng` is the drawing's PNG file (the IDR_DRAWING resource); it
   // must outlive Create.
-  TForm1(RegionalSeparators& separators, ErrorDisplay& errors, TForm1Hooks hooks,
+  TForm1(RegionalSeparators& separators, app::ErrorDisplay& errors, TForm1Hooks hooks,
          std::span<const std::uint8_t> drawingPng);
   ~TForm1();
   TForm1(const TForm1&) = delete;
@@ -54,7 +59,6 @@ class TForm1 final : public settings::SettingsControls {
   // the form description and runs FormCreate. A drawing that does not decode
   // is reported through the error display; the window opens without it.
   void Create(HWND owner);
-  HWND hwnd() const { return hwnd_; }
   // Shows the window with a ShowWindow command; the first showing centres it
   // on the virtual desktop.
   void Show(int showCommand);
@@ -64,23 +68,8 @@ class TForm1 final : public settings::SettingsControls {
   void FormClose();
   void FormPaint(HDC dc);
   void FormResize();
-  void RadioGroup1Click();
-  void chT1Click();
-  void chT2Click();
-  void ClearResults();
-  void edAKeyPress(char16_t& Key);
-  void edNKeyPress(char16_t& Key);
-  void edDKeyPress(char16_t& Key);
-  void edPKeyPress(char16_t& Key);
-  void edODKeyPress(char16_t& Key);
-  void edIDKeyPress(char16_t& Key);
-  void edT1KeyPress(char16_t& Key);
-  void edT2KeyPress(char16_t& Key);
-  void btnCalcClick();
-  void btnInfoClick();
-  void btExitClick();
 
-  // settings::SettingsControls
+  // settings::SettingsControls, and the controls of the window's rules
   std::u16string FieldText(settings::Field field) const override;
   void SetFieldText(settings::Field field, std::u16string_view text) override;
   int RadioIndex() const override;
@@ -93,7 +82,8 @@ class TForm1 final : public settings::SettingsControls {
  private:
   // Declared before the components: the entry fields are built with them.
   RegionalSeparators& separators_;
-  ErrorDisplay& errors_;
+  app::ErrorDisplay& errors_;
+  CalculatorRules rules_{*this, separators_};
 
  public:
   // Components, in the order of the form description.
@@ -115,10 +105,9 @@ class TForm1 final : public settings::SettingsControls {
   LabelWindow lbID2, lbOD2, lbA2, lbG2, lbP2, lbh2, lbI2, lbD2, lbO2;
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-  void CreateComponents();
-  void Command(int id);
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void WindowDestroyed() override;
+  void LoadDrawing();
   void Paint();
   void PaintClient(HDC dc);
   // The brush a child paints its background with, and the text colours set
@@ -127,23 +116,24 @@ class TForm1 final : public settings::SettingsControls {
   void ActivationChanged(bool active);
   HWND FocusTarget() const;
 
-  void EnterRunsCalculation(NumericEditWindow& sender, char16_t key);
-  void Apply(const Write& write);
+  // The rules' controls
+  void SetFieldEnabled(settings::Field field, bool enabled) override;
+  void SelectAllText(settings::Field field) override;
+  void SetCaption(Target label, std::u16string_view caption) override;
+  void ShowGapNotice() override;
+  void ShowAbout() override;
+  void RequestClose() override;
+
   NumericEditWindow& FieldOf(settings::Field field);
   const NumericEditWindow& FieldOf(settings::Field field) const;
-  const NumericEditWindow& FieldOf(RunInput input) const;
 
   TForm1Hooks hooks_;
   std::span<const std::uint8_t> drawingPng_;
-  HWND hwnd_ = nullptr;
-  FontHandle windowFont_;
-  FontHandle t12_;
-  FontHandle t12BoldNavy_;
-  FontHandle a15Bold_;
+  FontCache fonts_;
   // The client background (gradient and drawing) as a pattern for the
   // children that show it through.
-  HBITMAP backgroundBitmap_ = nullptr;
-  HBRUSH backgroundBrush_ = nullptr;
+  BitmapHandle backgroundBitmap_;
+  BrushHandle backgroundBrush_;
   SIZE backgroundSize_ = {};
   HWND lastFocus_ = nullptr;
   bool initialPlacement_ = true;

@@ -1,6 +1,6 @@
 // TNumericEdit: the entry field for an unsigned decimal number with three
 // decimals. The rules live here, over the TextBox interface; the Win32
-// adapter (numeric_edit_win32.h) turns the EDIT control's messages into
+// adapter (win32/numeric_edit_window.h) turns the EDIT control's messages into
 // calls of the entry points below.
 #pragma once
 

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "about_test_host.h"
+#include "png/png_reader.h"
 #include "resources/resource.h"
 #include "tests/ui/test_host_win32.h"
-#include "png/png_reader.h"
 #include "ui/window_placement.h"
 
 #ifndef AMBRELIX_EXPECT_VISUAL_STYLES
@@ -59,7 +59,7 @@ class AboutDialogOnScreen : public ::testing::Test {
     return Do([this] { LeftClick(OnScreen(dialog.hwnd(), {420, 10})); });
   }
   Step PressOk() {
-    return Do([this] { LeftClick(ClientCentre(dialog.Button1())); });
+    return Do([this] { LeftClick(ClientCentre(dialog.Button1.hwnd())); });
   }
   // A step that waits for the focus to reach `part`.
   Step FocusOn(HWND part) {
@@ -92,8 +92,8 @@ TEST_P(ClosingTheDialog, HidesItWithItsResultAndEnablesTheOwnerAgain) {
                                                EXPECT_FALSE(IsWindowEnabled(host.owner()))
                                                    << "the calculator stays usable";
                                                EXPECT_EQ(GetForegroundWindow(), dialog.hwnd());
-                                               EXPECT_EQ(GetFocus(), dialog.Button1());
-                                               EXPECT_EQ(WindowText(dialog.Label3()), L"V1.1");
+                                               EXPECT_EQ(GetFocus(), dialog.Button1.hwnd());
+                                               EXPECT_EQ(WindowText(dialog.Label3.hwnd()), L"V1.1");
                                              }),
                                              Do([&] { closing.close(dialog); })});
   EXPECT_EQ(result, closing.result) << closing.how;
@@ -107,7 +107,7 @@ TEST_P(ClosingTheDialog, HidesItWithItsResultAndEnablesTheOwnerAgain) {
 INSTANTIATE_TEST_SUITE_P(
     EveryWay, ClosingTheDialog,
     ::testing::Values(
-        Closing{"OK clicked", [](TForm2& d) { LeftClick(ClientCentre(d.Button1())); }, 1},
+        Closing{"OK clicked", [](TForm2& d) { LeftClick(ClientCentre(d.Button1.hwnd())); }, 1},
         Closing{"Enter on OK", [](TForm2&) { PressKey(VK_RETURN); }, 1},
         Closing{"close box clicked",
                 [](TForm2& d) {
@@ -127,24 +127,24 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 TEST_F(AboutDialogOnScreen, TabMovesOnlyBetweenOkAndTheTextAndEnterAndEscapeStayInTheText) {
-  const std::wstring disclaimer = WindowText(dialog.Memo2());
+  const std::wstring disclaimer = WindowText(dialog.Memo2.hwnd());
   const int result = host.ShowModal(
-      dialog, {FocusOn(dialog.Button1()), Do([] { PressKey(VK_ESCAPE); }),
+      dialog, {FocusOn(dialog.Button1.hwnd()), Do([] { PressKey(VK_ESCAPE); }),
                Do([&] { EXPECT_TRUE(Shown()) << "Escape on OK closed the dialog"; }),
-               Do([] { PressKey(VK_TAB); }), FocusOn(dialog.Memo2()),
+               Do([] { PressKey(VK_TAB); }), FocusOn(dialog.Memo2.hwnd()),
                Do([] { PressKey(VK_RETURN); }), Do([&] {
                  EXPECT_TRUE(Shown()) << "Enter in the text closed the dialog";
-                 EXPECT_EQ(GetFocus(), dialog.Memo2());
+                 EXPECT_EQ(GetFocus(), dialog.Memo2.hwnd());
                  PressKey(VK_ESCAPE);
                }),
                Do([&] {
                  EXPECT_TRUE(Shown()) << "Escape in the text closed the dialog";
-                 EXPECT_EQ(WindowText(dialog.Memo2()), disclaimer);
+                 EXPECT_EQ(WindowText(dialog.Memo2.hwnd()), disclaimer);
                  PressKey(VK_TAB);
                }),
-               FocusOn(dialog.Button1()), Do([] { PressKey(VK_TAB, {.shift = true}); }),
-               FocusOn(dialog.Memo2()), Do([] { PressKey(VK_TAB, {.shift = true}); }),
-               FocusOn(dialog.Button1()), Do([] { PressKey(VK_RETURN); })});
+               FocusOn(dialog.Button1.hwnd()), Do([] { PressKey(VK_TAB, {.shift = true}); }),
+               FocusOn(dialog.Memo2.hwnd()), Do([] { PressKey(VK_TAB, {.shift = true}); }),
+               FocusOn(dialog.Button1.hwnd()), Do([] { PressKey(VK_RETURN); })});
   EXPECT_EQ(result, mrOk);
 }
 
@@ -171,10 +171,10 @@ TEST_F(AboutDialogOnScreen, FirstShowingIsCentredAndTheNextKeepsPositionScrollAn
                  return moved.left != first.left;
                },
                // ... and scrolls the text to its end.
-               Do([] { PressKey(VK_TAB); }), FocusOn(dialog.Memo2()),
+               Do([] { PressKey(VK_TAB); }), FocusOn(dialog.Memo2.hwnd()),
                Do([] { PressKey(VK_END, {.ctrl = true}); }), Do([&] {
-                 topLine =
-                     static_cast<int>(SendMessageW(dialog.Memo2(), EM_GETFIRSTVISIBLELINE, 0, 0));
+                 topLine = static_cast<int>(
+                     SendMessageW(dialog.Memo2.hwnd(), EM_GETFIRSTVISIBLELINE, 0, 0));
                  EXPECT_GT(topLine, 0);
                  // Closed while the text has the focus.
                  PressKey(VK_F4, {.alt = true});
@@ -182,47 +182,48 @@ TEST_F(AboutDialogOnScreen, FirstShowingIsCentredAndTheNextKeepsPositionScrollAn
   EXPECT_EQ(moved.left, first.left - 150);
   EXPECT_EQ(moved.top, first.top + 90);
 
-  SetWindowTextW(dialog.Label3(), L"Version");
+  SetWindowTextW(dialog.Label3.hwnd(), L"Version");
   host.ShowModal(dialog, {Do([&] {
                             RECT again;
                             GetWindowRect(dialog.hwnd(), &again);
                             EXPECT_EQ(again.left, moved.left);
                             EXPECT_EQ(again.top, moved.top);
-                            EXPECT_EQ(SendMessageW(dialog.Memo2(), EM_GETFIRSTVISIBLELINE, 0, 0),
-                                      topLine);
-                            EXPECT_EQ(WindowText(dialog.Label3()), L"V1.1");
-                            EXPECT_EQ(GetFocus(), dialog.Button1());
+                            EXPECT_EQ(
+                                SendMessageW(dialog.Memo2.hwnd(), EM_GETFIRSTVISIBLELINE, 0, 0),
+                                topLine);
+                            EXPECT_EQ(WindowText(dialog.Label3.hwnd()), L"V1.1");
+                            EXPECT_EQ(GetFocus(), dialog.Button1.hwnd());
                           }),
                           PressOk()});
 }
 
 TEST_F(AboutDialogOnScreen, TheTextCanBeSelectedAndCopiedButNotChanged) {
-  const std::wstring disclaimer = WindowText(dialog.Memo2());
+  const std::wstring disclaimer = WindowText(dialog.Memo2.hwnd());
   PutTextOnClipboard(u"before");
-  host.ShowModal(dialog, {Do([&] { SendMessageW(dialog.Memo2(), WM_CHAR, 'x', 0); }),
-                          Do([] { PressKey(VK_TAB); }), FocusOn(dialog.Memo2()), Do([] {
+  host.ShowModal(dialog, {Do([&] { SendMessageW(dialog.Memo2.hwnd(), WM_CHAR, 'x', 0); }),
+                          Do([] { PressKey(VK_TAB); }), FocusOn(dialog.Memo2.hwnd()), Do([] {
                             PressKey('X');
                             PressKey(VK_BACK);
                             PressKey(VK_DELETE);
                             PressKey('V', {.ctrl = true});
                           }),
                           Do([&] {
-                            EXPECT_EQ(WindowText(dialog.Memo2()), disclaimer);
+                            EXPECT_EQ(WindowText(dialog.Memo2.hwnd()), disclaimer);
                             // Tabbing in selected the whole text.
                             PressKey('C', {.ctrl = true});
                           }),
                           Do([&] {
                             EXPECT_EQ(ClipboardText(),
                                       std::u16string(disclaimer.begin(), disclaimer.end()));
-                            SendMessageW(dialog.Memo2(), EM_SETSEL, 0, 20);
-                            SendMessageW(dialog.Memo2(), WM_COPY, 0, 0);
+                            SendMessageW(dialog.Memo2.hwnd(), EM_SETSEL, 0, 20);
+                            SendMessageW(dialog.Memo2.hwnd(), WM_COPY, 0, 0);
                             EXPECT_EQ(ClipboardText(), u"Licence and Warranty");
                           }),
                           PressOk()});
 }
 
 TEST_F(AboutDialogOnScreen, TheDisclaimerIsTwentyShortLinesInFourParagraphs) {
-  const std::wstring text = WindowText(dialog.Memo2());
+  const std::wstring text = WindowText(dialog.Memo2.hwnd());
   EXPECT_EQ(text.find_first_of(L"\r\n"), text.find(L"\r\n"));
   std::vector<std::wstring> lines;
   for (std::size_t start = 0;;) {
@@ -245,7 +246,7 @@ TEST_F(AboutDialogOnScreen, TheDisclaimerIsTwentyShortLinesInFourParagraphs) {
 TEST_F(AboutDialogOnScreen, PressingTheLinkOpensTheHostOnceBeforeTheRelease) {
   POINT link = {};
   host.ShowModal(dialog, {ClickTheGradient(), Do([&] {
-                            link = ClientCentre(dialog.WebLabel1().hwnd());
+                            link = ClientCentre(dialog.WebLabel1.hwnd());
                             LeftDown(link);
                           }),
                           Do([&] {
@@ -260,14 +261,15 @@ TEST_F(AboutDialogOnScreen, PressingTheLinkOpensTheHostOnceBeforeTheRelease) {
                           Do([&] {
                             EXPECT_EQ(shell.calls.size(), 1u) << "the release opened it again";
                             EXPECT_TRUE(Shown());
-                            EXPECT_EQ(GetFocus(), dialog.Button1()) << "the link took the focus";
+                            EXPECT_EQ(GetFocus(), dialog.Button1.hwnd())
+                                << "the link took the focus";
                           }),
                           PressOk()});
 }
 
 TEST_F(AboutDialogOnScreen, ADoubleClickOnTheLinkOpensItOnce) {
   host.ShowModal(dialog, {ClickTheGradient(),
-                          Do([&] { LeftDoubleClick(ClientCentre(dialog.WebLabel1().hwnd())); }),
+                          Do([&] { LeftDoubleClick(ClientCentre(dialog.WebLabel1.hwnd())); }),
                           Do([&] { EXPECT_EQ(shell.calls.size(), 1u); }), PressOk()});
 }
 
@@ -276,17 +278,17 @@ TEST_F(AboutDialogOnScreen, WithoutAnApplicationWindowTheDialogOwnsTheShellReque
   host.ShowModal(alone, {Do([&] {
                            LeftClick(OnScreen(alone.hwnd(), {420, 10}));
                          }),
-                         Do([&] { LeftClick(ClientCentre(alone.WebLabel1().hwnd())); }), Do([&] {
+                         Do([&] { LeftClick(ClientCentre(alone.WebLabel1.hwnd())); }), Do([&] {
                            ASSERT_EQ(shell.calls.size(), 1u);
                            EXPECT_EQ(shell.calls[0].owner, alone.hwnd());
-                           LeftClick(ClientCentre(alone.Button1()));
+                           LeftClick(ClientCentre(alone.Button1.hwnd()));
                          })});
 }
 
 TEST_F(AboutDialogOnScreen, AFailingShellRequestIsShownAndTheDialogCarriesOn) {
   shell.failing = true;
   const int result = host.ShowModal(
-      dialog, {ClickTheGradient(), Do([&] { LeftClick(ClientCentre(dialog.WebLabel1().hwnd())); }),
+      dialog, {ClickTheGradient(), Do([&] { LeftClick(ClientCentre(dialog.WebLabel1.hwnd())); }),
                [&] { return !errors.shown.empty(); }, Do([&] {
                  EXPECT_EQ(errors.shown.size(), 1u);
                  EXPECT_EQ(errors.shown.front(), u"The shell is out of order.");
@@ -297,7 +299,7 @@ TEST_F(AboutDialogOnScreen, AFailingShellRequestIsShownAndTheDialogCarriesOn) {
 }
 
 TEST_F(AboutDialogOnScreen, HoveringTheLinkShowsTheHandAndChangesNothingElse) {
-  HWND link = dialog.WebLabel1().hwnd();
+  HWND link = dialog.WebLabel1.hwnd();
   RECT area = {};
   std::vector<COLORREF> before;
   host.ShowModal(dialog, {Do([&] {
@@ -310,18 +312,18 @@ TEST_F(AboutDialogOnScreen, HoveringTheLinkShowsTheHandAndChangesNothingElse) {
                             before = ShownClientArea(dialog.hwnd(), area);
                             MoveMouseTo(ClientCentre(link));
                           }),
-                          [&] { return dialog.WebLabel1().MouseAbove(); },
+                          [&] { return dialog.WebLabel1.MouseAbove(); },
                           // The mouse goes on moving over the link, as a hand on it does.
                           Do([&] {
                             MoveMouseTo(OnScreen(link, {40, 6}));
                           }),
                           Do([&] {
-                            EXPECT_TRUE(dialog.WebLabel1().MouseAbove());
+                            EXPECT_TRUE(dialog.WebLabel1.MouseAbove());
                             EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
                             EXPECT_EQ(ShownClientArea(dialog.hwnd(), area), before);
                             MoveMouseTo(OnScreen(dialog.hwnd(), {420, 10}));
                           }),
-                          [&] { return !dialog.WebLabel1().MouseAbove(); }, Do([&] {
+                          [&] { return !dialog.WebLabel1.MouseAbove(); }, Do([&] {
                             EXPECT_EQ(ShownClientArea(dialog.hwnd(), area), before);
                             EXPECT_TRUE(shell.calls.empty());
                           }),
@@ -410,8 +412,8 @@ TEST_F(AboutDialogOnScreen, LooksGradientPictureLabelsAndText) {
          EXPECT_TRUE(Near(ShownClientPixel(d, 216, 144), ShownClientPixel(d, 216, 133), 1));
 
          // Every label's text fits its rectangle; none is cut off.
-         for (HWND label :
-              {dialog.Label1(), dialog.Label2(), dialog.Label3(), dialog.WebLabel1().hwnd()}) {
+         for (HWND label : {dialog.Label1.hwnd(), dialog.Label2.hwnd(), dialog.Label3.hwnd(),
+                            dialog.WebLabel1.hwnd()}) {
            const SIZE text = TextSize(label);
            RECT box;
            GetClientRect(label, &box);
@@ -421,8 +423,8 @@ TEST_F(AboutDialogOnScreen, LooksGradientPictureLabelsAndText) {
 
          // The text box sits on the tooltip colour.
          RECT text;
-         GetClientRect(dialog.Memo2(), &text);
-         EXPECT_TRUE(Near(ShownClientPixel(dialog.Memo2(), text.right - 1, text.bottom - 1),
+         GetClientRect(dialog.Memo2.hwnd(), &text);
+         EXPECT_TRUE(Near(ShownClientPixel(dialog.Memo2.hwnd(), text.right - 1, text.bottom - 1),
                           GetSysColor(COLOR_INFOBK), 0));
          SaveScreenshot(d, AMBRELIX_EXPECT_VISUAL_STYLES ? "about.bmp" : "about-classic.bmp");
        }),

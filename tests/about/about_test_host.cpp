@@ -12,20 +12,8 @@ constexpr UINT_PTR kStepTimer = 1;
 // A condition not met after this many timer messages fails the script.
 constexpr int kMostAskedAgain = 300;
 
-INPUT MouseInput(POINT screen, DWORD button) {
-  INPUT input = {};
-  input.type = INPUT_MOUSE;
-  input.mi.dx = MulDiv(screen.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-  input.mi.dy = MulDiv(screen.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-  // Every event carries the position: the cursor may not have caught up
-  // with the move yet when a button event is taken.
-  input.mi.dwFlags = button | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  return input;
-}
-
-void Send(std::vector<INPUT> inputs) {
-  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-}
+using ambrelix::testing::MouseAt;
+using ambrelix::testing::SendMouse;
 
 }  // namespace
 
@@ -38,13 +26,7 @@ Step Do(std::function<void()> action) {
 
 AboutHost::AboutHost() {
   HINSTANCE instance = GetModuleHandleW(nullptr);
-  WNDCLASSW windowClass = {};
-  windowClass.lpfnWndProc = &AboutHost::WindowProc;
-  windowClass.hInstance = instance;
-  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-  windowClass.lpszClassName = kOwnerClass;
-  RegisterClassW(&windowClass);  // fails harmlessly when a test before registered it
+  ambrelix::testing::RegisterHostClass(kOwnerClass, &AboutHost::WindowProc);
 
   application_ = CreateWindowExW(0, kOwnerClass, L"Ambrelix", WS_POPUP, 0, 0, 0, 0, nullptr,
                                  nullptr, instance, this);
@@ -100,12 +82,7 @@ void AboutHost::RunStep() {
 }
 
 LRESULT CALLBACK AboutHost::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* host = reinterpret_cast<AboutHost*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (message == WM_NCDESTROY) SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+  auto* host = ambrelix::testing::HostOf<AboutHost>(hwnd, message, lParam);
   if (host && message == WM_TIMER && wParam == kStepTimer) {
     host->RunStep();
     return 0;
@@ -115,27 +92,23 @@ LRESULT CALLBACK AboutHost::WindowProc(HWND hwnd, UINT message, WPARAM wParam, L
 
 void PressKey(WORD virtualKey, Keys held) { ambrelix::testing::SendKey(virtualKey, held); }
 
-void MoveMouseTo(POINT screen) { Send({MouseInput(screen, 0)}); }
+void MoveMouseTo(POINT screen) { SendMouse({MouseAt(screen, 0)}); }
 void LeftDown(POINT screen) {
-  Send({MouseInput(screen, 0), MouseInput(screen, MOUSEEVENTF_LEFTDOWN)});
+  SendMouse({MouseAt(screen, 0), MouseAt(screen, MOUSEEVENTF_LEFTDOWN)});
 }
-void LeftUp(POINT screen) { Send({MouseInput(screen, MOUSEEVENTF_LEFTUP)}); }
+void LeftUp(POINT screen) { SendMouse({MouseAt(screen, MOUSEEVENTF_LEFTUP)}); }
 
-void LeftClick(POINT screen) {
-  Send({MouseInput(screen, 0), MouseInput(screen, MOUSEEVENTF_LEFTDOWN),
-        MouseInput(screen, MOUSEEVENTF_LEFTUP)});
-}
-
+void LeftClick(POINT screen) { ambrelix::testing::SendMouseClick(screen); }
 void LeftDoubleClick(POINT screen) {
-  Send({MouseInput(screen, 0), MouseInput(screen, MOUSEEVENTF_LEFTDOWN),
-        MouseInput(screen, MOUSEEVENTF_LEFTUP), MouseInput(screen, MOUSEEVENTF_LEFTDOWN),
-        MouseInput(screen, MOUSEEVENTF_LEFTUP)});
+  SendMouse({MouseAt(screen, 0), MouseAt(screen, MOUSEEVENTF_LEFTDOWN),
+             MouseAt(screen, MOUSEEVENTF_LEFTUP), MouseAt(screen, MOUSEEVENTF_LEFTDOWN),
+             MouseAt(screen, MOUSEEVENTF_LEFTUP)});
 }
 
 void LeftDrag(POINT from, POINT to) {
   const POINT halfway = {(from.x + to.x) / 2, (from.y + to.y) / 2};
-  Send({MouseInput(from, 0), MouseInput(from, MOUSEEVENTF_LEFTDOWN), MouseInput(halfway, 0),
-        MouseInput(to, 0), MouseInput(to, MOUSEEVENTF_LEFTUP)});
+  SendMouse({MouseAt(from, 0), MouseAt(from, MOUSEEVENTF_LEFTDOWN), MouseAt(halfway, 0),
+             MouseAt(to, 0), MouseAt(to, MOUSEEVENTF_LEFTUP)});
 }
 
 POINT OnScreen(HWND window, POINT client) {

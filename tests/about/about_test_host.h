@@ -16,7 +16,7 @@
 
 #include "synthetic_input.h"
 #include "ui/about_dialog.h"
-#include "ui/web_link_label.h"
+#include "ui/win32/web_link_label.h"
 
 namespace ambrelix::ui::testing {
 

@@ -16,8 +16,8 @@
 #include <utility>
 #include <vector>
 
-#include "resource.h"
 #include "png/png_reader.h"
+#include "resource.h"
 
 namespace ambrelix {
 namespace {

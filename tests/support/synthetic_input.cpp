@@ -46,4 +46,32 @@ void SendKey(WORD virtualKey, Held held) {
   SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
+INPUT MouseAt(POINT screen, DWORD buttons) {
+  INPUT input = {};
+  input.type = INPUT_MOUSE;
+  input.mi.dx = MulDiv(screen.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+  input.mi.dy = MulDiv(screen.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+  input.mi.dwFlags = buttons | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  return input;
+}
+
+void SendMouse(std::initializer_list<INPUT> events) {
+  std::vector<INPUT> inputs(events);
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+void SendMouseClick(POINT screen, DWORD down, DWORD up) {
+  SendMouse({MouseAt(screen), MouseAt(screen, down), MouseAt(screen, up)});
+}
+
+void RegisterHostClass(const wchar_t* name, WNDPROC procedure) {
+  WNDCLASSW windowClass = {};
+  windowClass.lpfnWndProc = procedure;
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+  windowClass.lpszClassName = name;
+  RegisterClassW(&windowClass);
+}
+
 }  // namespace ambrelix::testing

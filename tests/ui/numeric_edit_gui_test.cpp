@@ -9,7 +9,7 @@
 #include "calc/errors.h"
 #include "calc/unicode.h"
 #include "test_host_win32.h"
-#include "ui/regional_separators.h"
+#include "ui/win32/regional_separators.h"
 
 #ifndef AMBRELIX_EXPECT_VISUAL_STYLES
 #error "Build with AMBRELIX_EXPECT_VISUAL_STYLES=1 (comctl32 6 manifest) or 0"

@@ -49,18 +49,10 @@ int BeepCounter::count() { return beeps; }
 
 TestHost::TestHost(const SeparatorProvider& separators)
     : a(separators, errors), b(separators, errors) {
-  HINSTANCE instance = GetModuleHandleW(nullptr);
-  WNDCLASSW windowClass = {};
-  windowClass.lpfnWndProc = &TestHost::WindowProc;
-  windowClass.hInstance = instance;
-  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-  windowClass.lpszClassName = kHostClass;
-  RegisterClassW(&windowClass);  // fails harmlessly when a test before registered it
-
+  ambrelix::testing::RegisterHostClass(kHostClass, &TestHost::WindowProc);
   hwnd_ =
       CreateWindowExW(0, kHostClass, L"Entry field test", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
-                      100, 100, 240, 140, nullptr, nullptr, instance, this);
+                      100, 100, 240, 140, nullptr, nullptr, GetModuleHandleW(nullptr), this);
   if (!hwnd_) throw std::runtime_error("cannot create the test window");
   font_ =
       CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
@@ -117,35 +109,20 @@ void TestHost::RightClick(HWND window, POINT client) {
 
 void TestHost::Click(HWND window, POINT client, DWORD down, DWORD up) {
   ClientToScreen(window, &client);
-  const int width = GetSystemMetrics(SM_CXSCREEN);
-  const int height = GetSystemMetrics(SM_CYSCREEN);
-  INPUT inputs[3] = {};
-  for (INPUT& input : inputs) {
-    input.type = INPUT_MOUSE;
-    input.mi.dx = MulDiv(client.x, 65535, width - 1);
-    input.mi.dy = MulDiv(client.y, 65535, height - 1);
-  }
-  inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  // Every event carries the position: the cursor's own position may not
-  // have caught up with the move yet when the button events are taken.
-  inputs[1].mi.dwFlags = down | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  inputs[2].mi.dwFlags = up | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  SendInput(3, inputs, sizeof(INPUT));
+  ambrelix::testing::SendMouseClick(client, down, up);
 }
 
 LRESULT CALLBACK TestHost::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    static_cast<TestHost*>(create->lpCreateParams)->hwnd_ = hwnd;
-  }
-  auto* host = reinterpret_cast<TestHost*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (message == WM_NCDESTROY) SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+  auto* host = ambrelix::testing::HostOf<TestHost>(hwnd, message, lParam);
+  if (message == WM_NCCREATE) host->hwnd_ = hwnd;
   if (!host) return DefWindowProcW(hwnd, message, wParam, lParam);
   return host->HandleMessage(message, wParam, lParam);
 }
 
 LRESULT TestHost::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  LRESULT answer = 0;
+  for (NumericEditWindow* field : {&a, &b})
+    if (field->ParentMessage(message, wParam, lParam, answer)) return answer;
   switch (message) {
     case WM_NEXTDLGCTL:
       // The dialog manager's Tab: a plain window moves the focus itself.

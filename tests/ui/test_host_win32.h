@@ -10,14 +10,14 @@
 #include <string_view>
 #include <vector>
 
+#include "app/error_display.h"
 #include "calc/number_text.h"
-#include "ui/error_display.h"
-#include "ui/numeric_edit_win32.h"
+#include "ui/win32/numeric_edit_window.h"
 
 namespace ambrelix::ui::testing {
 
 // The application's error display, recording instead of showing.
-class RecordingErrorDisplay final : public ErrorDisplay {
+class RecordingErrorDisplay final : public app::ErrorDisplay {
  public:
   void ShowError(std::u16string_view boxText) override { shown.emplace_back(boxText); }
   std::vector<std::u16string> shown;

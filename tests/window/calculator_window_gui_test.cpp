@@ -717,5 +717,79 @@ TEST(CalculatorWindowHooks, SettingsStartUpTheAboutSeamAndASaveThatFailsKeepsThe
   EXPECT_TRUE(host.Boxes().empty());
 }
 
+// The default coil loaded as the settings start-up loads it.
+void LoadDefaultCoil(settings::SettingsControls& controls) {
+  const std::pair<Field, const char16_t*> coil[] = {
+      {Field::A, u"101"},  {Field::N, u"20"},   {Field::D, u"80"},   {Field::P, u"4.2"},
+      {Field::OD, u"3.2"}, {Field::ID, u"1.2"}, {Field::t1, u"100"}, {Field::t2, u"120"}};
+  for (const auto& [field, text] : coil) controls.SetFieldText(field, text);
+  controls.SetRadioIndex(0);
+}
+
+TEST(CalculatorWindowKeyboard, EnterOnAFocusedPushButtonClicksIt) {
+  enum class Button { Calculate, About, Exit };
+  for (const Button pressed : {Button::Calculate, Button::About, Button::Exit}) {
+    int abouts = 0;
+    int closes = 0;
+    ui::TForm1Hooks hooks;
+    hooks.OnFormCreate = &LoadDefaultCoil;
+    hooks.OnFormClose = [&closes](settings::SettingsControls&) { ++closes; };
+    hooks.ShowAbout = [&abouts](HWND) { ++abouts; };
+    UserSeparatorsRestored restored;
+    PointAsDecimalSeparator point;
+    FormHost host(DrawingPng(), std::move(hooks));
+    TForm1& f = host.form;
+    ui::PushButtonWindow& button = pressed == Button::Calculate ? f.btnCalc
+                                   : pressed == Button::About   ? f.btnInfo
+                                                                : f.btExit;
+    SetFocus(button.hwnd());
+    host.Pump();
+    ASSERT_EQ(GetFocus(), button.hwnd());
+
+    host.Key(VK_RETURN);
+
+    const int shown = static_cast<int>(pressed);
+    EXPECT_EQ(U8(TextOf(f.lbTotalLength.hwnd())), pressed == Button::Calculate ? "5.853M" : "")
+        << shown;
+    EXPECT_EQ(abouts, pressed == Button::About ? 1 : 0) << shown;
+    EXPECT_EQ(closes, pressed == Button::Exit ? 1 : 0) << shown;
+    EXPECT_EQ(f.hwnd() == nullptr, pressed == Button::Exit) << shown;
+    EXPECT_TRUE(host.Boxes().empty()) << shown;
+  }
+}
+
+TEST(CalculatorWindowKeyboard, TheFocusReturnsToTheLastFocusedControlOnReactivation) {
+  UserSeparatorsRestored restored;
+  PointAsDecimalSeparator point;
+  ui::TForm1Hooks hooks;
+  hooks.OnFormCreate = &LoadDefaultCoil;
+  FormHost host(DrawingPng(), std::move(hooks));
+  TForm1& f = host.form;
+  HWND other =
+      CreateWindowExW(0, L"STATIC", L"Another program", WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE, 40,
+                      40, 200, 100, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(other, nullptr);
+
+  for (HWND last : {f.edP.hwnd(), f.btExit.hwnd(), f.chT2.hwnd(), f.edD.hwnd()}) {
+    SetFocus(last);
+    host.Pump();
+    ASSERT_EQ(GetFocus(), last);
+
+    SetForegroundWindow(other);
+    SetActiveWindow(other);
+    host.Pump();
+    ASSERT_NE(GetActiveWindow(), f.hwnd());
+    EXPECT_NE(GetFocus(), last);
+
+    SetForegroundWindow(f.hwnd());
+    SetActiveWindow(f.hwnd());
+    host.Pump();
+    EXPECT_EQ(GetActiveWindow(), f.hwnd());
+    EXPECT_EQ(GetFocus(), last) << U8(TextOf(last));
+  }
+  DestroyWindow(other);
+  host.Pump();
+}
+
 }  // namespace
 }  // namespace ambrelix::testing

@@ -14,7 +14,7 @@
 
 #include "app/error_box.h"
 #include "ui/calculator_window.h"
-#include "ui/regional_separators.h"
+#include "ui/win32/regional_separators.h"
 #include "window_test_support.h"
 
 namespace ambrelix::testing {

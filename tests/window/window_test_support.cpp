@@ -54,20 +54,7 @@ void SendText(std::string_view text) {
 
 void SendClick(HWND window, POINT client) {
   ClientToScreen(window, &client);
-  const int width = GetSystemMetrics(SM_CXSCREEN);
-  const int height = GetSystemMetrics(SM_CYSCREEN);
-  INPUT inputs[3] = {};
-  for (INPUT& input : inputs) {
-    input.type = INPUT_MOUSE;
-    input.mi.dx = MulDiv(client.x, 65535, width - 1);
-    input.mi.dy = MulDiv(client.y, 65535, height - 1);
-  }
-  // Every event carries the position: the cursor may not have caught up
-  // with the move when the button events are taken.
-  inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  SendInput(3, inputs, sizeof(INPUT));
+  SendMouseClick(client);
 }
 
 std::u16string TextOf(HWND window) {

@@ -1,4 +1,4 @@
-#include "ui/error_display.h"
+#include "app/error_display.h"
 
 #include <exception>
 #include <string>
@@ -6,7 +6,7 @@
 #include "calc/errors.h"
 #include "calc/unicode.h"
 
-namespace ambrelix::ui {
+namespace ambrelix::app {
 
 void ShowCurrentException(ErrorDisplay& display) noexcept {
   try {
@@ -27,4 +27,4 @@ void ShowCurrentException(ErrorDisplay& display) noexcept {
   }
 }
 
-}  // namespace ambrelix::ui
+}  // namespace ambrelix::app

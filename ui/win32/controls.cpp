@@ -1,19 +1,17 @@
-#include "ui/controls_win32.h"
+#include "ui/win32/controls.h"
 
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
-#include <system_error>
 
-#include "resources/resource.h"
-#include "ui/gdi_scopes.h"
 #include "png/png_reader.h"
+#include "resources/resource.h"
+#include "ui/win32/gdi_scopes.h"
+#include "ui/win32/window_base.h"
 #include "ui/window_placement.h"
 
 namespace ambrelix::ui {
 namespace {
-
-const wchar_t* Wide(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
 
 HWND CreateChild(HWND parent, const wchar_t* windowClass, std::u16string_view text, DWORD style,
                  const Bounds& bounds, int id, HFONT font) {
@@ -21,9 +19,7 @@ HWND CreateChild(HWND parent, const wchar_t* windowClass, std::u16string_view te
       0, windowClass, Wide(std::u16string(text)), WS_CHILD | WS_VISIBLE | style, bounds.left,
       bounds.top, bounds.width, bounds.height, parent,
       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-  if (!hwnd)
-    throw std::system_error(static_cast<int>(GetLastError()), std::system_category(),
-                            "CreateWindowExW(child)");
+  if (!hwnd) ThrowLastError("CreateWindowExW(child)");
   SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   return hwnd;
 }
@@ -42,24 +38,12 @@ COLORREF ToColorRef(Color color) {
   return color;
 }
 
-FontHandle::FontHandle(const wchar_t* face, int pixelHeight, bool bold, BYTE charset)
-    : font_(CreateFontW(-pixelHeight, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                        charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                        DEFAULT_PITCH | FF_DONTCARE, face)) {
-  if (!font_) throw std::runtime_error("CreateFontW failed");
-}
-
-FontHandle::~FontHandle() {
-  if (font_) DeleteObject(font_);
-}
-
-void SetCoilIcons(WNDCLASSEXW& windowClass) {
-  auto load = [&](int width, int height) {
-    return static_cast<HICON>(LoadImageW(windowClass.hInstance, MAKEINTRESOURCEW(IDI_MAIN),
-                                         IMAGE_ICON, width, height, LR_SHARED));
-  };
-  windowClass.hIcon = load(32, 32);
-  windowClass.hIconSm = load(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON));
+FontHandle MakeFont(const wchar_t* face, int pixelHeight, bool bold, BYTE charset) {
+  FontHandle font(CreateFontW(-pixelHeight, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
+                              FALSE, charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                              DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face));
+  if (!font) throw std::runtime_error("CreateFontW failed");
+  return font;
 }
 
 std::span<const std::uint8_t> ResourceBytes(int id) {
@@ -83,9 +67,17 @@ void CentreOnVirtualDesktop(HWND window) {
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void FillLavenderGradient(HDC dc, int width, int height) {
+  TRIVERTEX ends[2] = {{0, 0, 0xC800, 0xC800, 0xFF00, 0},
+                       {width, height, 0xFF00, 0xFF00, 0xFF00, 0}};
+  GRADIENT_RECT rectangle = {0, 1};
+  GradientFill(dc, ends, 2, &rectangle, 1, GRADIENT_FILL_RECT_H);
+}
+
 void LabelWindow::Create(HWND parent, int id, const Bounds& design, std::u16string_view caption,
-                         HFONT font, Color textColor, Anchor anchor) {
+                         HFONT font, Color textColor, Anchor anchor, Sizing sizing) {
   font_ = font;
+  sizing_ = sizing;
   textColor_ = textColor;
   anchor_ = anchor;
   anchorX_ = anchor == Anchor::Right ? design.right() : design.left;
@@ -104,6 +96,10 @@ std::u16string LabelWindow::Caption() const {
 }
 
 void LabelWindow::SetCaption(std::u16string_view caption) {
+  if (sizing_ == Sizing::Design) {
+    SetWindowTextW(hwnd_, Wide(std::u16string(caption)));
+    return;
+  }
   const RECT before = WindowRectInParent(hwnd_);
   SetWindowTextW(hwnd_, Wide(std::u16string(caption)));
   AutoSize();
@@ -115,6 +111,7 @@ void LabelWindow::SetCaption(std::u16string_view caption) {
 }
 
 void LabelWindow::AutoSize() {
+  if (sizing_ == Sizing::Design) return;
   const std::u16string caption = Caption();
   // An empty label keeps the size of one blank, so it keeps its place.
   const std::u16string_view text = caption.empty() ? std::u16string_view(u" ") : caption;
@@ -133,9 +130,11 @@ void LabelWindow::AutoSize() {
 }
 
 void PushButtonWindow::Create(HWND parent, int id, const Bounds& bounds,
-                              std::u16string_view caption, HFONT font, bool tabStop) {
+                              std::u16string_view caption, HFONT font, bool tabStop,
+                              bool startsGroup) {
   hwnd_ = CreateChild(parent, L"BUTTON", caption,
-                      BS_PUSHBUTTON | WS_GROUP | (tabStop ? WS_TABSTOP : 0), bounds, id, font);
+                      BS_PUSHBUTTON | (startsGroup ? WS_GROUP : 0) | (tabStop ? WS_TABSTOP : 0),
+                      bounds, id, font);
 }
 
 void PushButtonWindow::Click() {
@@ -216,39 +215,146 @@ void RadioGroupWindows::ShowSelection() {
   }
 }
 
-PictureComponent::~PictureComponent() {
-  if (bitmap_) DeleteObject(bitmap_);
+LRESULT EditDialogCode(HWND edit, WPARAM wParam, LPARAM lParam) {
+  LRESULT code = DefSubclassProc(edit, WM_GETDLGCODE, wParam, 0);
+  const auto* msg = reinterpret_cast<const MSG*>(lParam);
+  if (msg && msg->message == WM_KEYDOWN && msg->wParam == VK_TAB)
+    code &= ~static_cast<LRESULT>(DLGC_WANTALLKEYS | DLGC_WANTTAB);
+  return code;
 }
 
-void PictureComponent::LoadPng(std::span<const std::uint8_t> file) {
-  if (bitmap_) DeleteObject(bitmap_);
-  bitmap_ = nullptr;
+// The width of the soft bevel between the memo's sunken edge and its text.
+constexpr int kMemoBevel = 2;
+
+void MemoWindow::Create(HWND parent, int id, const Bounds& bounds, std::u16string_view text,
+                        HFONT font, bool tabStop) {
+  hwnd_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", Wide(std::u16string(text)),
+                          WS_CHILD | WS_VISIBLE | (tabStop ? WS_TABSTOP : 0) | ES_MULTILINE |
+                              ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL,
+                          bounds.left, bounds.top, bounds.width, bounds.height, parent,
+                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                          GetModuleHandleW(nullptr), nullptr);
+  if (!hwnd_) ThrowLastError("CreateWindowExW(memo)");
+  SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  subclass_.emplace(hwnd_, &MemoWindow::Procedure, 0, reinterpret_cast<DWORD_PTR>(this));
+  // The bevel inside the sunken edge is part of the frame: have it measured.
+  SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
+bool MemoWindow::ParentMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) const {
+  if (message != WM_CTLCOLORSTATIC || !hwnd_ || reinterpret_cast<HWND>(lParam) != hwnd_)
+    return false;
+  // A read-only EDIT asks here; the text sits on the tooltip colour.
+  HDC dc = reinterpret_cast<HDC>(wParam);
+  SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+  SetBkColor(dc, GetSysColor(COLOR_INFOBK));
+  result = reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_INFOBK));
+  return true;
+}
+
+LRESULT CALLBACK MemoWindow::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                       UINT_PTR, DWORD_PTR self) {
+  auto* memo = reinterpret_cast<MemoWindow*>(self);
+  LRESULT result = 0;
+  const bool handled = Guarded(memo->errors_, FALSE, [&]() -> LRESULT {
+    result = memo->Message(message, wParam, lParam);
+    return TRUE;
+  });
+  return handled ? result : DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+LRESULT MemoWindow::Message(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_GETDLGCODE:
+      // Enter and Escape go to the text box, where a read-only text makes
+      // them do nothing.
+      return EditDialogCode(hwnd_, wParam, lParam);
+    case WM_NCCALCSIZE: {
+      // The bevel sits inside the sunken edge, around the text and the
+      // scroll bar: the frame the EDIT measures is taken in by its width.
+      auto* proposed = reinterpret_cast<RECT*>(lParam);
+      InflateRect(proposed, -kMemoBevel, -kMemoBevel);
+      return DefSubclassProc(hwnd_, message, wParam, lParam);
+    }
+    case WM_NCPAINT: {
+      const LRESULT result = DefSubclassProc(hwnd_, message, wParam, lParam);
+      DrawBevel();
+      return result;
+    }
+    case WM_NCDESTROY: {
+      HWND memo = hwnd_;
+      hwnd_ = nullptr;
+      subclass_.reset();
+      return DefSubclassProc(memo, message, wParam, lParam);
+    }
+    default:
+      return DefSubclassProc(hwnd_, message, wParam, lParam);
+  }
+}
+
+void MemoWindow::DrawBevel() const {
+  RECT window;
+  GetWindowRect(hwnd_, &window);
+  RECT ring = {0, 0, window.right - window.left, window.bottom - window.top};
+  const int edge = GetSystemMetrics(SM_CXEDGE);
+  InflateRect(&ring, -edge, -edge);
+  WindowDC dc(hwnd_);
+  DrawEdge(dc.get(), &ring, BDR_SUNKENOUTER | BDR_RAISEDINNER, BF_RECT | BF_SOFT);
+}
+
+PictureBitmap DecodePicture(std::span<const std::uint8_t> file) {
   const DecodedImage image = DecodePng(file);
+  PictureBitmap picture;
+  picture.width = static_cast<int>(image.width);
+  picture.height = static_cast<int>(image.height);
+  picture.alpha = image.bitsPerPixel == 32;
 
   BITMAPINFO info = {};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = static_cast<LONG>(image.width);
-  info.bmiHeader.biHeight = -static_cast<LONG>(image.height);  // top-down, as decoded
+  info.bmiHeader.biWidth = picture.width;
+  info.bmiHeader.biHeight = -picture.height;  // top-down, as decoded
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = static_cast<WORD>(image.bitsPerPixel);
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (!bitmap)
-    throw std::system_error(static_cast<int>(GetLastError()), std::system_category(),
-                            "CreateDIBSection");
-  std::memcpy(bits, image.pixels.data(), image.pixels.size());
-  bitmap_ = bitmap;
-  width_ = static_cast<int>(image.width);
-  height_ = static_cast<int>(image.height);
+  picture.bitmap.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!picture.bitmap) ThrowLastError("CreateDIBSection");
+  if (!picture.alpha) {
+    std::memcpy(bits, image.pixels.data(), image.pixels.size());
+    return picture;
+  }
+  auto* out = static_cast<std::uint8_t*>(bits);
+  for (std::uint32_t y = 0; y < image.height; ++y) {
+    const std::uint8_t* in = image.pixels.data() + y * image.stride;
+    for (std::uint32_t x = 0; x < image.width; ++x, in += 4, out += 4) {
+      const unsigned alpha = in[3];
+      for (int channel = 0; channel < 3; ++channel)
+        out[channel] = static_cast<std::uint8_t>((in[channel] * alpha + 127) / 255);
+      out[3] = in[3];
+    }
+  }
+  return picture;
+}
+
+void PictureComponent::LoadPng(std::span<const std::uint8_t> file) {
+  picture_ = {};
+  picture_ = DecodePicture(file);
 }
 
 void PictureComponent::Paint(HDC dc) const {
-  if (!bitmap_) return;
+  if (!picture_.bitmap) return;
   MemoryDC source(dc);
-  Selected selected(source.get(), bitmap_);
-  BitBlt(dc, bounds_.left, bounds_.top, std::min(width_, bounds_.width),
-         std::min(height_, bounds_.height), source.get(), 0, 0, SRCCOPY);
+  Selected selected(source.get(), picture_.bitmap.get());
+  const int width = std::min(picture_.width, bounds_.width);
+  const int height = std::min(picture_.height, bounds_.height);
+  if (picture_.alpha) {
+    const BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    AlphaBlend(dc, bounds_.left, bounds_.top, width, height, source.get(), 0, 0, width, height,
+               blend);
+  } else {
+    BitBlt(dc, bounds_.left, bounds_.top, width, height, source.get(), 0, 0, SRCCOPY);
+  }
 }
 
 }  // namespace ambrelix::ui

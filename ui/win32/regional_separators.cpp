@@ -1,4 +1,4 @@
-#include "ui/regional_separators.h"
+#include "ui/win32/regional_separators.h"
 
 #include <windows.h>
 

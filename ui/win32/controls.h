@@ -13,12 +13,17 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "app/error_display.h"
+#include "png/png_reader.h"
 #include "ui/text_box.h"
+#include "ui/win32/gdi_scopes.h"
+#include "ui/win32/window_subclass.h"
 
 namespace ambrelix::ui {
 
@@ -32,24 +37,13 @@ struct Bounds {
   constexpr int bottom() const { return top + height; }
 };
 
+// A control's colour as GDI takes it: system colours are looked up now.
 COLORREF ToColorRef(Color color);
+inline constexpr Color kNavy = 0x00800000;
 
-class FontHandle {
- public:
-  FontHandle() = default;
-  // `pixelHeight` is the character height, without the internal leading.
-  FontHandle(const wchar_t* face, int pixelHeight, bool bold, BYTE charset);
-  ~FontHandle();
-  FontHandle(const FontHandle&) = delete;
-  FontHandle& operator=(const FontHandle&) = delete;
-  HFONT get() const { return font_; }
-
- private:
-  HFONT font_ = nullptr;
-};
-
-// The coil as a window class's icons: 32 x 32 and the small title-bar size.
-void SetCoilIcons(WNDCLASSEXW& windowClass);
+// A font of `pixelHeight` pixels of character height (without the internal
+// leading); throws std::runtime_error when it cannot be made.
+FontHandle MakeFont(const wchar_t* face, int pixelHeight, bool bold, BYTE charset);
 
 // The bytes of one of this program's RCDATA resources; empty when missing.
 std::span<const std::uint8_t> ResourceBytes(int id);
@@ -58,15 +52,22 @@ std::span<const std::uint8_t> ResourceBytes(int id);
 // its outer size (window_placement.h).
 void CentreOnVirtualDesktop(HWND window);
 
-// A label: a static text that takes the size of its text. An anchored-right
-// label keeps its right edge while its text changes, so longer values grow
-// to the left. Its background comes from the parent's WM_CTLCOLORSTATIC.
+// Fills `width` x `height` from the top-left corner with the windows' gradient:
+// lavender-blue at the left edge to white at `width`, constant down each
+// column.
+void FillLavenderGradient(HDC dc, int width, int height);
+
+// A label: a static text that takes the size of its text, or keeps its
+// design size. An anchored-right label keeps its right edge while its text
+// changes, so longer values grow to the left. Its background comes from the
+// parent's WM_CTLCOLORSTATIC.
 class LabelWindow {
  public:
   enum class Anchor { Left, Right };
+  enum class Sizing { ToText, Design };
 
   void Create(HWND parent, int id, const Bounds& design, std::u16string_view caption, HFONT font,
-              Color textColor, Anchor anchor);
+              Color textColor, Anchor anchor, Sizing sizing = Sizing::ToText);
   HWND hwnd() const { return hwnd_; }
   Color TextColor() const { return textColor_; }
 
@@ -80,14 +81,17 @@ class LabelWindow {
   HFONT font_ = nullptr;
   Color textColor_ = kWindowTextColor;
   Anchor anchor_ = Anchor::Left;
+  Sizing sizing_ = Sizing::ToText;
   int anchorX_ = 0;
   int top_ = 0;
 };
 
 class PushButtonWindow {
  public:
+  // A button that starts a group ends the arrow keys' reach of the group
+  // before it.
   void Create(HWND parent, int id, const Bounds& bounds, std::u16string_view caption, HFONT font,
-              bool tabStop);
+              bool tabStop, bool startsGroup = true);
   HWND hwnd() const { return hwnd_; }
   // A click, as the mouse gives it, without moving the focus.
   void Click();
@@ -156,28 +160,65 @@ class RadioGroupWindows {
   int index_ = -1;
 };
 
+// A subclassed multi-line EDIT's answer to WM_GETDLGCODE: asked without the
+// message, so the EDIT stays out of its dialog mode, in which it closes the
+// dialog on Escape and presses the default button on Enter; Enter and
+// Escape stay in the box. Tab is left to the window's navigation.
+LRESULT EditDialogCode(HWND edit, WPARAM wParam, LPARAM lParam);
+
+// A read-only multi-line text with a sunken edge, a soft bevel inside it and
+// a vertical scroll bar, on the tooltip colour. Enter and Escape do nothing
+// in it and Tab leaves it, so it never closes its dialog.
+class MemoWindow {
+ public:
+  explicit MemoWindow(app::ErrorDisplay& errors) : errors_(errors) {}
+  void Create(HWND parent, int id, const Bounds& bounds, std::u16string_view text, HFONT font,
+              bool tabStop);
+  HWND hwnd() const { return hwnd_; }
+
+  // The parent hands on WM_CTLCOLORSTATIC first; true when it was the
+  // memo's, `result` being the brush.
+  bool ParentMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) const;
+
+ private:
+  static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                    UINT_PTR id, DWORD_PTR self);
+  LRESULT Message(UINT message, WPARAM wParam, LPARAM lParam);
+  void DrawBevel() const;
+
+  app::ErrorDisplay& errors_;
+  HWND hwnd_ = nullptr;
+  std::optional<WindowSubclass> subclass_;
+};
+
+// A decoded PNG as a DIB section. A picture with an alpha channel is kept
+// premultiplied, as AlphaBlend takes it for per-pixel transparency.
+struct PictureBitmap {
+  BitmapHandle bitmap;
+  int width = 0;
+  int height = 0;
+  bool alpha = false;
+};
+
+// Throws PngError for a damaged file.
+PictureBitmap DecodePicture(std::span<const std::uint8_t> file);
+
 // A picture the window paints itself (it has no window of its own): drawn
-// unscaled from its top-left corner and cut off at its bounds.
+// unscaled from its top-left corner and cut off at its bounds; with an alpha
+// channel, blended over what the window painted before it.
 class PictureComponent {
  public:
-  PictureComponent() = default;
-  ~PictureComponent();
-  PictureComponent(const PictureComponent&) = delete;
-  PictureComponent& operator=(const PictureComponent&) = delete;
-
   void SetBounds(const Bounds& bounds) { bounds_ = bounds; }
   const Bounds& bounds() const { return bounds_; }
   // Decodes a PNG file into the picture; throws PngError for a damaged one
   // and leaves the picture empty.
   void LoadPng(std::span<const std::uint8_t> file);
-  bool Empty() const { return bitmap_ == nullptr; }
+  bool Empty() const { return !picture_.bitmap; }
   void Paint(HDC dc) const;
 
  private:
   Bounds bounds_;
-  HBITMAP bitmap_ = nullptr;
-  int width_ = 0;
-  int height_ = 0;
+  PictureBitmap picture_;
 };
 
 }  // namespace ambrelix::ui

@@ -13,25 +13,31 @@
 #include <optional>
 #include <string>
 
+#include "app/error_display.h"
 #include "calc/number_text.h"
-#include "ui/error_display.h"
 #include "ui/numeric_edit.h"
 #include "ui/text_box.h"
-#include "ui/window_subclass.h"
+#include "ui/win32/gdi_scopes.h"
+#include "ui/win32/window_subclass.h"
 
 namespace ambrelix::ui {
 
 class NumericEditWindow final : private TextBox {
  public:
-  NumericEditWindow(const SeparatorProvider& separators, ErrorDisplay& errors);
+  NumericEditWindow(const SeparatorProvider& separators, app::ErrorDisplay& errors);
   ~NumericEditWindow();
   NumericEditWindow(const NumericEditWindow&) = delete;
   NumericEditWindow& operator=(const NumericEditWindow&) = delete;
 
-  // Creates the EDIT window, a tab stop, as child `id` of `parent`. The
-  // parent is subclassed too, for the EDIT's change notifications and colour
-  // messages, which go to it. `font` stays the caller's.
+  // Creates the EDIT window, a tab stop, as child `id` of `parent`. `font`
+  // stays the caller's.
   void Create(HWND parent, int id, const RECT& bounds, HFONT font);
+
+  // The EDIT reports to its parent, whose window procedure hands each
+  // message on here first: EN_CHANGE (WM_COMMAND) and the colour messages.
+  // True when the message came from this field's box; `result` is then the
+  // parent's answer.
+  bool ParentMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
   HWND hwnd() const { return hwnd_; }
   TNumericEdit& field() { return field_; }
@@ -53,10 +59,7 @@ class NumericEditWindow final : private TextBox {
 
   static LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                    UINT_PTR id, DWORD_PTR self);
-  static LRESULT CALLBACK ParentProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                     UINT_PTR id, DWORD_PTR self);
   LRESULT EditMessage(UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT ParentMessage(HWND parent, UINT message, WPARAM wParam, LPARAM lParam);
   // Runs a rule, showing any error it raises, so that the platform's own
   // handling of the message still follows.
   template <class Rule>
@@ -72,7 +75,7 @@ class NumericEditWindow final : private TextBox {
   int CharacterX(std::size_t index) const;
   bool OnSelectedText(int x) const;
 
-  ErrorDisplay& errors_;
+  app::ErrorDisplay& errors_;
   HWND hwnd_ = nullptr;
   // The box's state while it has no window.
   std::u16string storedText_;
@@ -82,9 +85,8 @@ class NumericEditWindow final : private TextBox {
   TNumericEdit field_;
 
   std::optional<WindowSubclass> editSubclass_;
-  std::optional<WindowSubclass> parentSubclass_;
   LPARAM keyLParam_ = 0;
-  HBRUSH ownBrush_ = nullptr;
+  BrushHandle ownBrush_;
   COLORREF ownBrushColor_ = 0;
   int defaultLeftMargin_ = 0;
   int defaultRightMargin_ = 0;

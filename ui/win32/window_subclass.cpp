@@ -1,14 +1,12 @@
-#include "ui/window_subclass.h"
+#include "ui/win32/window_subclass.h"
 
-#include <system_error>
+#include "ui/win32/window_base.h"
 
 namespace ambrelix::ui {
 
 WindowSubclass::WindowSubclass(HWND hwnd, SUBCLASSPROC proc, UINT_PTR id, DWORD_PTR data)
     : hwnd_(hwnd), proc_(proc), id_(id) {
-  if (!SetWindowSubclass(hwnd, proc, id, data))
-    throw std::system_error(static_cast<int>(GetLastError()), std::system_category(),
-                            "SetWindowSubclass");
+  if (!SetWindowSubclass(hwnd, proc, id, data)) ThrowLastError("SetWindowSubclass");
 }
 
 void WindowSubclass::Remove() noexcept {

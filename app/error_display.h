@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-namespace ambrelix::ui {
+namespace ambrelix::app {
 
 class ErrorDisplay {
  public:
@@ -21,4 +21,4 @@ class ErrorDisplay {
 // throws, so a window procedure can call it from `catch (...)`.
 void ShowCurrentException(ErrorDisplay& display) noexcept;
 
-}  // namespace ambrelix::ui
+}  // namespace ambrelix::app

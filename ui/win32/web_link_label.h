@@ -9,7 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "ui/error_display.h"
+#include "app/error_display.h"
+#include "ui/win32/window_base.h"
 
 namespace ambrelix::ui {
 
@@ -48,9 +49,9 @@ enum TShowMode : int {
 };
 static_assert(soDefault == SW_SHOWDEFAULT && soRestore == SW_RESTORE);
 
-class TWebLinkLabel {
+class TWebLinkLabel final : public WindowBase {
  public:
-  TWebLinkLabel(ShellOpener& shell, ErrorDisplay& errors);
+  TWebLinkLabel(ShellOpener& shell, app::ErrorDisplay& errors);
   ~TWebLinkLabel();
   TWebLinkLabel(const TWebLinkLabel&) = delete;
   TWebLinkLabel& operator=(const TWebLinkLabel&) = delete;
@@ -61,7 +62,6 @@ class TWebLinkLabel {
   void Create(HWND parent, int id, const RECT& bounds, std::wstring_view caption, HFONT font,
               HWND shellOwner);
 
-  HWND hwnd() const { return hwnd_; }
   // Whether the mouse is above the label; it changes nothing visible.
   bool MouseAbove() const { return mouseAbove_; }
 
@@ -70,8 +70,7 @@ class TWebLinkLabel {
   TShowMode ShowMode = soDefault;
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void Paint(HDC dc);
   void MouseDown();
   void SetMouseAbove(bool above);
@@ -79,8 +78,6 @@ class TWebLinkLabel {
   void InvalidateWithBackground();
 
   ShellOpener& shell_;
-  ErrorDisplay& errors_;
-  HWND hwnd_ = nullptr;
   HWND shellOwner_ = nullptr;
   HFONT font_ = nullptr;
   bool mouseAbove_ = false;

@@ -1,22 +1,16 @@
-#include "ui/numeric_edit_win32.h"
+#include "ui/win32/numeric_edit_window.h"
 
 #include <shlwapi.h>
 
 #include <algorithm>
-#include <system_error>
 #include <vector>
 
-#include "ui/gdi_scopes.h"
+#include "ui/win32/controls.h"
+#include "ui/win32/gdi_scopes.h"
+#include "ui/win32/window_base.h"
 
 namespace ambrelix::ui {
 namespace {
-
-const wchar_t* Wide(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
-
-COLORREF ToColorRef(Color color) {
-  if ((color & kSystemColor) == kSystemColor) return GetSysColor(static_cast<int>(color & 0xFF));
-  return color;
-}
 
 class OpenClipboardScope {
  public:
@@ -90,15 +84,13 @@ bool VisualStylesInUse() {
   return inUse;
 }
 
-NumericEditWindow::NumericEditWindow(const SeparatorProvider& separators, ErrorDisplay& errors)
+NumericEditWindow::NumericEditWindow(const SeparatorProvider& separators, app::ErrorDisplay& errors)
     : errors_(errors), field_(*this, separators) {}
 
 NumericEditWindow::~NumericEditWindow() {
   // No rule runs while the window goes: the owner may be half gone too.
   editSubclass_.reset();
-  parentSubclass_.reset();
   if (hwnd_) DestroyWindow(hwnd_);
-  if (ownBrush_) DeleteObject(ownBrush_);
 }
 
 void NumericEditWindow::Create(HWND parent, int id, const RECT& bounds, HFONT font) {
@@ -110,13 +102,10 @@ void NumericEditWindow::Create(HWND parent, int id, const RECT& bounds, HFONT fo
                               bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top,
                               parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                               GetModuleHandleW(nullptr), nullptr);
-  if (!hwnd)
-    throw std::system_error(static_cast<int>(GetLastError()), std::system_category(),
-                            "CreateWindowExW(EDIT)");
+  if (!hwnd) ThrowLastError("CreateWindowExW(EDIT)");
   hwnd_ = hwnd;
   const auto self = reinterpret_cast<DWORD_PTR>(this);
   editSubclass_.emplace(hwnd, &NumericEditWindow::EditProc, 0, self);
-  parentSubclass_.emplace(parent, &NumericEditWindow::ParentProc, self, self);
   // No limit on the length of the text.
   SendMessageW(hwnd, EM_SETLIMITTEXT, 0, 0);
   SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
@@ -232,38 +221,26 @@ void NumericEditWindow::PostEscapeToWindow() {
 
 template <class Rule>
 void NumericEditWindow::Guarded(Rule&& rule) noexcept {
-  try {
+  ui::Guarded(errors_, 0, [&] {
     rule();
-  } catch (...) {
-    ShowCurrentException(errors_);
-  }
+    return LRESULT{0};
+  });
 }
 
 LRESULT CALLBACK NumericEditWindow::EditProc(HWND, UINT message, WPARAM wParam, LPARAM lParam,
                                              UINT_PTR, DWORD_PTR self) {
   auto* field = reinterpret_cast<NumericEditWindow*>(self);
-  try {
+  return ui::Guarded(field->errors_, 0, [&] {
     const LRESULT result = field->EditMessage(message, wParam, lParam);
     if (MayChangeText(message)) field->AlignRight();
     return result;
-  } catch (...) {
-    ShowCurrentException(field->errors_);
-    return 0;
-  }
+  });
 }
 
 LRESULT NumericEditWindow::EditMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_GETDLGCODE: {
-      // Asked without the message, so the EDIT stays out of its dialog mode,
-      // where a multi-line EDIT closes the dialog on Escape and presses the
-      // default button on Enter. Tab is left to the window's navigation.
-      LRESULT code = DefSubclassProc(hwnd_, message, wParam, 0);
-      const auto* msg = reinterpret_cast<const MSG*>(lParam);
-      if (msg && msg->message == WM_KEYDOWN && msg->wParam == VK_TAB)
-        code &= ~static_cast<LRESULT>(DLGC_WANTALLKEYS | DLGC_WANTTAB);
-      return code;
-    }
+    case WM_GETDLGCODE:
+      return EditDialogCode(hwnd_, wParam, lParam);
     case WM_CHAR:
       keyLParam_ = lParam;
       field_.CharTyped(static_cast<char16_t>(wParam), KeyDown(VK_CONTROL));
@@ -342,41 +319,25 @@ LRESULT NumericEditWindow::EditMessage(UINT message, WPARAM wParam, LPARAM lPara
   return DefSubclassProc(hwnd_, message, wParam, lParam);
 }
 
-LRESULT CALLBACK NumericEditWindow::ParentProc(HWND hwnd, UINT message, WPARAM wParam,
-                                               LPARAM lParam, UINT_PTR, DWORD_PTR self) {
-  auto* field = reinterpret_cast<NumericEditWindow*>(self);
-  try {
-    return field->ParentMessage(hwnd, message, wParam, lParam);
-  } catch (...) {
-    ShowCurrentException(field->errors_);
-    return 0;
-  }
-}
-
-LRESULT NumericEditWindow::ParentMessage(HWND parent, UINT message, WPARAM wParam, LPARAM lParam) {
-  const bool fromBox = hwnd_ && reinterpret_cast<HWND>(lParam) == hwnd_;
+bool NumericEditWindow::ParentMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  if (!hwnd_ || reinterpret_cast<HWND>(lParam) != hwnd_) return false;
   switch (message) {
     case WM_COMMAND:
-      if (fromBox && HIWORD(wParam) == EN_CHANGE) Guarded([this] { field_.TextBoxChanged(); });
-      break;
+      if (HIWORD(wParam) != EN_CHANGE) return false;
+      Guarded([this] { field_.TextBoxChanged(); });
+      result = 0;
+      return true;
     case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORSTATIC:
-      if (fromBox) {
-        HDC dc = reinterpret_cast<HDC>(wParam);
-        SetTextColor(dc, ToColorRef(field_.FontColor()));
-        SetBkColor(dc, ToColorRef(field_.BackgroundColor()));
-        return reinterpret_cast<LRESULT>(BackgroundBrush());
-      }
-      break;
-    case WM_NCDESTROY: {
-      const LRESULT result = DefSubclassProc(parent, message, wParam, lParam);
-      parentSubclass_.reset();
-      return result;
+    case WM_CTLCOLORSTATIC: {
+      HDC dc = reinterpret_cast<HDC>(wParam);
+      SetTextColor(dc, ToColorRef(field_.FontColor()));
+      SetBkColor(dc, ToColorRef(field_.BackgroundColor()));
+      result = reinterpret_cast<LRESULT>(BackgroundBrush());
+      return true;
     }
     default:
-      break;
+      return false;
   }
-  return DefSubclassProc(parent, message, wParam, lParam);
 }
 
 HBRUSH NumericEditWindow::BackgroundBrush() {
@@ -384,11 +345,10 @@ HBRUSH NumericEditWindow::BackgroundBrush() {
   if ((color & kSystemColor) == kSystemColor)
     return GetSysColorBrush(static_cast<int>(color & 0xFF));
   if (!ownBrush_ || ownBrushColor_ != color) {
-    if (ownBrush_) DeleteObject(ownBrush_);
-    ownBrush_ = CreateSolidBrush(color);
+    ownBrush_.reset(CreateSolidBrush(color));
     ownBrushColor_ = color;
   }
-  return ownBrush_;
+  return ownBrush_.get();
 }
 
 void NumericEditWindow::DrawDisabledFrame() const {
@@ -396,18 +356,16 @@ void NumericEditWindow::DrawDisabledFrame() const {
   GetWindowRect(hwnd_, &window);
   const RECT ring = {0, 0, window.right - window.left, window.bottom - window.top};
   WindowDC dc(hwnd_);
-  SolidBrush silver(ToColorRef(TNumericEdit::DisabledColor));
+  BrushHandle silver(CreateSolidBrush(ToColorRef(TNumericEdit::DisabledColor)));
   FrameRect(dc.get(), &ring, silver.get());
 }
 
 int NumericEditWindow::TextWidth(std::u16string_view text) const {
   ClientDC dc(hwnd_);
-  HGDIOBJ old =
-      SelectObject(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageW(hwnd_, WM_GETFONT, 0, 0)));
+  Selected font(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageW(hwnd_, WM_GETFONT, 0, 0)));
   SIZE size = {};
   GetTextExtentPoint32W(dc.get(), reinterpret_cast<const wchar_t*>(text.data()),
                         static_cast<int>(text.size()), &size);
-  SelectObject(dc.get(), old);
   return size.cx;
 }
 

@@ -1,35 +1,19 @@
-#include "ui/web_link_label.h"
+#include "ui/win32/web_link_label.h"
 
 #include <shellapi.h>
 #include <windowsx.h>
 
-#include <system_error>
+#include "ui/win32/gdi_scopes.h"
 
 namespace ambrelix::ui {
 namespace {
 
 constexpr wchar_t kClassName[] = L"AmbrelixWebLinkLabel";
 
-void RegisterLinkClass(WNDPROC procedure) {
-  static const bool registered = [procedure] {
-    WNDCLASSEXW windowClass = {};
-    windowClass.cbSize = sizeof windowClass;
-    // The second press of a double click then arrives as WM_LBUTTONDBLCLK,
-    // which does not open the link again.
-    windowClass.style = CS_DBLCLKS;
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_HAND);
-    // No brush: the label never draws a background of its own.
-    windowClass.hbrBackground = nullptr;
-    windowClass.lpszClassName = kClassName;
-    if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-      throw std::system_error(static_cast<int>(GetLastError()), std::system_category(),
-                              "RegisterClassExW(link label)");
-    return true;
-  }();
-  static_cast<void>(registered);
-}
+// The second press of a double click then arrives as WM_LBUTTONDBLCLK,
+// which does not open the link again. No brush: the label never draws a
+// background of its own.
+const WindowClass kLinkClass = {.name = kClassName, .style = CS_DBLCLKS, .cursor = IDC_HAND};
 
 }  // namespace
 
@@ -39,47 +23,20 @@ void ShellExecuteOpener::Open(HWND owner, std::wstring_view verb, std::wstring_v
                 showCommand);
 }
 
-TWebLinkLabel::TWebLinkLabel(ShellOpener& shell, ErrorDisplay& errors)
-    : shell_(shell), errors_(errors) {}
+TWebLinkLabel::TWebLinkLabel(ShellOpener& shell, app::ErrorDisplay& errors)
+    : WindowBase(errors), shell_(shell) {}
 
 TWebLinkLabel::~TWebLinkLabel() {
-  if (hwnd_) DestroyWindow(hwnd_);
+  if (hwnd()) DestroyWindow(hwnd());
 }
 
 void TWebLinkLabel::Create(HWND parent, int id, const RECT& bounds, std::wstring_view caption,
                            HFONT font, HWND shellOwner) {
-  RegisterLinkClass(&TWebLinkLabel::WindowProc);
   shellOwner_ = shellOwner ? shellOwner : parent;
   font_ = font;
-  HWND hwnd = CreateWindowExW(
-      0, kClassName, std::wstring(caption).c_str(), WS_CHILD | WS_VISIBLE, bounds.left, bounds.top,
-      bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
-      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), this);
-  if (!hwnd)
-    throw std::system_error(static_cast<int>(GetLastError()), std::system_category(),
-                            "CreateWindowExW(link label)");
-}
-
-LRESULT CALLBACK TWebLinkLabel::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* created =
-        static_cast<TWebLinkLabel*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
-    created->hwnd_ = hwnd;
-  }
-  auto* label = reinterpret_cast<TWebLinkLabel*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (!label) return DefWindowProcW(hwnd, message, wParam, lParam);
-  if (message == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    label->hwnd_ = nullptr;
-    return DefWindowProcW(hwnd, message, wParam, lParam);
-  }
-  try {
-    return label->HandleMessage(message, wParam, lParam);
-  } catch (...) {
-    ShowCurrentException(label->errors_);
-    return 0;
-  }
+  CreateWindowOfClass(kLinkClass, 0, std::wstring(caption).c_str(), WS_CHILD | WS_VISIBLE,
+                      bounds.left, bounds.top, bounds.right - bounds.left,
+                      bounds.bottom - bounds.top, parent, id);
 }
 
 LRESULT TWebLinkLabel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -90,10 +47,8 @@ LRESULT TWebLinkLabel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT: {
-      PAINTSTRUCT paint;
-      HDC dc = BeginPaint(hwnd_, &paint);
-      Paint(dc);
-      EndPaint(hwnd_, &paint);
+      PaintScope paint(hwnd());
+      Paint(paint.dc());
       return 0;
     }
     case WM_PRINTCLIENT:
@@ -106,24 +61,24 @@ LRESULT TWebLinkLabel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_GETFONT:
       return reinterpret_cast<LRESULT>(font_);
     case WM_SETTEXT: {
-      const LRESULT result = DefWindowProcW(hwnd_, message, wParam, lParam);
+      const LRESULT result = DefaultHandling(message, wParam, lParam);
       InvalidateWithBackground();
       return result;
     }
     case WM_LBUTTONDOWN:
       // As any label: the press captures the mouse until the release.
-      SetCapture(hwnd_);
+      SetCapture(hwnd());
       MouseDown();
       return 0;
     case WM_LBUTTONDBLCLK:
-      SetCapture(hwnd_);
+      SetCapture(hwnd());
       return 0;
     case WM_LBUTTONUP:
-      if (GetCapture() == hwnd_) ReleaseCapture();
+      if (GetCapture() == hwnd()) ReleaseCapture();
       return 0;
     case WM_MOUSEMOVE: {
       RECT client;
-      GetClientRect(hwnd_, &client);
+      GetClientRect(hwnd(), &client);
       const POINT at = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
       SetMouseAbove(PtInRect(&client, at) != FALSE);
       return 0;
@@ -132,22 +87,21 @@ LRESULT TWebLinkLabel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
       SetMouseAbove(false);
       return 0;
     default:
-      return DefWindowProcW(hwnd_, message, wParam, lParam);
+      return DefaultHandling(message, wParam, lParam);
   }
 }
 
 void TWebLinkLabel::Paint(HDC dc) {
-  const int length = GetWindowTextLengthW(hwnd_);
+  const int length = GetWindowTextLengthW(hwnd());
   std::wstring caption(static_cast<std::size_t>(length) + 1, L'\0');
-  caption.resize(static_cast<std::size_t>(GetWindowTextW(hwnd_, caption.data(), length + 1)));
+  caption.resize(static_cast<std::size_t>(GetWindowTextW(hwnd(), caption.data(), length + 1)));
   RECT client;
-  GetClientRect(hwnd_, &client);
-  HGDIOBJ oldFont = SelectObject(dc, font_ ? font_ : GetStockObject(DEFAULT_GUI_FONT));
+  GetClientRect(hwnd(), &client);
+  Selected font(dc, font_ ? font_ : GetStockObject(DEFAULT_GUI_FONT));
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
   DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &client,
             DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
-  SelectObject(dc, oldFont);
 }
 
 void TWebLinkLabel::MouseDown() {
@@ -173,19 +127,19 @@ void TWebLinkLabel::TrackLeaving() {
   track.cbSize = sizeof track;
   track.dwFlags = TME_QUERY;
   TrackMouseEvent(&track);
-  if (track.hwndTrack == hwnd_ && (track.dwFlags & TME_LEAVE)) return;
+  if (track.hwndTrack == hwnd() && (track.dwFlags & TME_LEAVE)) return;
   track.dwFlags = TME_LEAVE;
-  track.hwndTrack = hwnd_;
+  track.hwndTrack = hwnd();
   TrackMouseEvent(&track);
 }
 
 // The label is transparent: whatever it covers is repainted first, then the
 // label's text over it.
 void TWebLinkLabel::InvalidateWithBackground() {
-  HWND parent = GetParent(hwnd_);
+  HWND parent = GetParent(hwnd());
   if (!parent) return;
   RECT area;
-  GetWindowRect(hwnd_, &area);
+  GetWindowRect(hwnd(), &area);
   MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&area), 2);
   RedrawWindow(parent, &area, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
