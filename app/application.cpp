@@ -1,8 +1,6 @@
 #include "app/application.h"
 
-#include <shellapi.h>
-
-#include <memory>
+#include <cstdlib>
 #include <vector>
 
 #include "ui/calculator_window.h"
@@ -30,10 +28,6 @@ std::u16string ProvisionalTitle() {
   return std::u16string(name.begin(), name.end());
 }
 
-struct LocalFreeDeleter {
-  void operator()(LPWSTR* memory) const { LocalFree(memory); }
-};
-
 }  // namespace
 
 Application::Application() : WindowBase(errors_), title_(ProvisionalTitle()), errors_(title_) {
@@ -56,12 +50,12 @@ void Application::SetTitle(std::u16string_view title) {
 }
 
 void Application::AnswerVersionProbe() const {
-  int count = 0;
-  const std::unique_ptr<LPWSTR, LocalFreeDeleter> arguments(
-      CommandLineToArgvW(GetCommandLineW(), &count));
-  if (!arguments) return;
-  for (int i = 1; i < count; ++i) {
-    std::wstring argument = arguments.get()[i];
+  // The C runtime has split the command line for wWinMain already, as
+  // CommandLineToArgvW would for any argument without quotes inside it.
+  // Its array keeps shell32.dll, which nothing else needs before the link
+  // label is clicked, out of the start-up.
+  for (int i = 1; i < __argc; ++i) {
+    std::wstring argument = __wargv[i];
     CharLowerBuffW(argument.data(), static_cast<DWORD>(argument.size()));
     if (argument == L"/acver") {
       MessageBoxW(hwnd(), L"Skin library v10.15", ui::Wide(title_), MB_OK);
