@@ -82,9 +82,9 @@ void LabelWindow::Create(HWND parent, int id, const Bounds& design, std::u16stri
   anchor_ = anchor;
   anchorX_ = anchor == Anchor::Right ? design.right() : design.left;
   top_ = design.top;
-  hwnd_ =
-      CreateChild(parent, L"STATIC", caption, SS_LEFTNOWORDWRAP | SS_NOPREFIX, design, id, font);
-  AutoSize();
+  // Created at its final size: measured first, not moved after creation.
+  const Bounds at = sizing == Sizing::Design ? design : FittedTo(caption);
+  hwnd_ = CreateChild(parent, L"STATIC", caption, SS_LEFTNOWORDWRAP | SS_NOPREFIX, at, id, font);
 }
 
 std::u16string LabelWindow::Caption() const {
@@ -102,7 +102,8 @@ void LabelWindow::SetCaption(std::u16string_view caption) {
   }
   const RECT before = WindowRectInParent(hwnd_);
   SetWindowTextW(hwnd_, Wide(std::u16string(caption)));
-  AutoSize();
+  const Bounds at = FittedTo(caption);
+  SetWindowPos(hwnd_, nullptr, at.left, at.top, at.width, at.height, SWP_NOZORDER | SWP_NOACTIVATE);
   // The label paints only its new rectangle: the parent repaints what the
   // old text covered, and the siblings there (a group box's frame) with it.
   RECT area = WindowRectInParent(hwnd_);
@@ -110,15 +111,13 @@ void LabelWindow::SetCaption(std::u16string_view caption) {
   RedrawWindow(GetParent(hwnd_), &area, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
-void LabelWindow::AutoSize() {
-  if (sizing_ == Sizing::Design) return;
-  const std::u16string caption = Caption();
+Bounds LabelWindow::FittedTo(std::u16string_view caption) const {
   // An empty label keeps the size of one blank, so it keeps its place.
   const std::u16string_view text = caption.empty() ? std::u16string_view(u" ") : caption;
-  ClientDC dc(hwnd_);
-  Selected font(dc.get(), font_);
+  const HDC dc = MeasuringDC();
+  Selected font(dc, font_);
   RECT extent = {0, 0, 0, 0};
-  DrawTextW(dc.get(), reinterpret_cast<const wchar_t*>(text.data()), static_cast<int>(text.size()),
+  DrawTextW(dc, reinterpret_cast<const wchar_t*>(text.data()), static_cast<int>(text.size()),
             &extent, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX | DT_LEFT);
   // Two pixels more than the measured text: drawn, a text can run up to two
   // pixels past its measured width ("Pitch (P)" in Tahoma 12 under Wine),
@@ -126,7 +125,7 @@ void LabelWindow::AutoSize() {
   const int width = extent.right - extent.left + 2;
   const int height = extent.bottom - extent.top;
   const int left = anchor_ == Anchor::Right ? anchorX_ - width : anchorX_;
-  SetWindowPos(hwnd_, nullptr, left, top_, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  return {left, top_, width, height};
 }
 
 void PushButtonWindow::Create(HWND parent, int id, const Bounds& bounds,
@@ -172,9 +171,8 @@ void RadioGroupWindows::Create(HWND parent, int boxId, int firstItemId, const Bo
   box_ = CreateChild(parent, L"BUTTON", caption, BS_GROUPBOX | WS_GROUP, bounds, boxId, font);
   TEXTMETRICW metrics = {};
   {
-    ClientDC dc(box_);
-    Selected selected(dc.get(), font);
-    GetTextMetricsW(dc.get(), &metrics);
+    Selected selected(MeasuringDC(), font);
+    GetTextMetricsW(MeasuringDC(), &metrics);
   }
   // Below the caption's line the items share the height equally, with a
   // small margin at the bottom; each spans the box less its side margins.

@@ -75,7 +75,8 @@ class LabelWindow {
   void SetCaption(std::u16string_view caption);
 
  private:
-  void AutoSize();
+  // Where the label stands and how large it is with `caption`.
+  Bounds FittedTo(std::u16string_view caption) const;
 
   HWND hwnd_ = nullptr;
   HFONT font_ = nullptr;

@@ -4,6 +4,11 @@
 
 namespace ambrelix::ui {
 
+HDC MeasuringDC() {
+  static const MemoryDC measuring(nullptr);
+  return measuring.get();
+}
+
 OffscreenCanvas::OffscreenCanvas(HDC like, SIZE size)
     : dc_(like), bitmap_(CreateCompatibleBitmap(like, size.cx, size.cy)) {
   if (!dc_.get() || !bitmap_) throw std::runtime_error("cannot create an off-screen bitmap");

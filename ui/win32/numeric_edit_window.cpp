@@ -361,10 +361,10 @@ void NumericEditWindow::DrawDisabledFrame() const {
 }
 
 int NumericEditWindow::TextWidth(std::u16string_view text) const {
-  ClientDC dc(hwnd_);
-  Selected font(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageW(hwnd_, WM_GETFONT, 0, 0)));
+  const HDC dc = MeasuringDC();
+  Selected font(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(hwnd_, WM_GETFONT, 0, 0)));
   SIZE size = {};
-  GetTextExtentPoint32W(dc.get(), reinterpret_cast<const wchar_t*>(text.data()),
+  GetTextExtentPoint32W(dc, reinterpret_cast<const wchar_t*>(text.data()),
                         static_cast<int>(text.size()), &size);
   return size.cx;
 }
