@@ -280,6 +280,24 @@ Extended TextToNumberLenient(std::u16string_view text, NumberSeparators separato
   return ReadNumber(stripped, separators.decimal, value) == ReadStatus::kOk ? value : 0;
 }
 
+bool IsUsableSeparator(char16_t c) {
+  const bool control = c < 0x20 || (c >= 0x7F && c <= 0x9F);
+  const bool surrogate = c >= 0xD800 && c <= 0xDFFF;
+  const bool inGrammar = IsDigit(c) || c == u'+' || c == u'-' || c == u'e' || c == u'E';
+  return !control && !surrogate && !inGrammar && c != u'"';
+}
+
+SeparatorChoice SeparatorsFromRegionalSettings(std::optional<std::u16string_view> decimal,
+                                               std::optional<std::u16string_view> thousand) {
+  const bool noGrouping = thousand && thousand->empty();
+  const bool usable = decimal && thousand && decimal->size() == 1 &&
+                      IsUsableSeparator((*decimal)[0]) &&
+                      (noGrouping || (thousand->size() == 1 && IsUsableSeparator((*thousand)[0]) &&
+                                      (*thousand)[0] != (*decimal)[0]));
+  if (!usable) return {NumberSeparators{u'.', u','}, false};
+  return {NumberSeparators{(*decimal)[0], noGrouping ? u'\0' : (*thousand)[0]}, true};
+}
+
 Extended TextToNumberLenient(std::u16string_view text, const SeparatorProvider& separators) {
   return TextToNumberLenient(text, separators.Separators());
 }

@@ -3,6 +3,7 @@
 // a number and its text in Ambrelix goes through these three operations.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -36,6 +37,25 @@ class FixedSeparators final : public SeparatorProvider {
  private:
   NumberSeparators separators_;
 };
+
+// Whether a character can separate the parts of a number text: one
+// character (no surrogate half) that is not a digit, "+", "-", "e", "E", a
+// control character or the double quote, any of which would make texts
+// ambiguous or break the companion's line and CSV formats. An apostrophe, a
+// space and U+00A0 are real thousand separators and are usable.
+bool IsUsableSeparator(char16_t c);
+
+// The separators from the texts the user's regional settings hold, which
+// may be anything the user typed; nullopt for a setting that could not be
+// read. They are used when the decimal separator is one usable character and
+// the thousand separator is another one, or empty (no grouping: U+0000, which
+// no text holds); otherwise "." and "," are, and `fromSettings` is false.
+struct SeparatorChoice {
+  NumberSeparators separators;
+  bool fromSettings;
+};
+SeparatorChoice SeparatorsFromRegionalSettings(std::optional<std::u16string_view> decimal,
+                                               std::optional<std::u16string_view> thousand);
 
 // The strict reading: optional spaces, an optional sign, digits with at most
 // one decimal separator (at least one digit or the separator), an optional

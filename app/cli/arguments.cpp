@@ -1,6 +1,7 @@
 #include "app/cli/arguments.h"
 
 #include <array>
+#include <cstdio>
 #include <string_view>
 
 #include "calc/unicode.h"
@@ -29,7 +30,9 @@ const char kHelpText[] =
     "  --t1 --t2    tail lengths (default 0); read even when their tail is not counted\n"
     "  --tail1 --tail2  count the tail in the length and volume\n"
     "  --decimal C  decimal separator, one character (default .)\n"
-    "  --thousand C thousand separator, one character (default ,)\n"
+    "  --thousand C thousand separator, one character (default , or, when the decimal\n"
+    "               separator is a comma, .); the two differ, and neither is a digit,\n"
+    "               +, -, e, E, a control character or \"\n"
     "Each T is read exactly as given. Prints one line per result written, in the\n"
     "calculator's order: the control's name, a tab, the text; then gapWarning, a tab,\n"
     "true or false.\n"
@@ -96,12 +99,24 @@ struct Given {
 
 std::string Name(Option o) { return std::string(kOptions[o].name); }
 
+// A separator as a message shows it: a control character by its code, so
+// that it cannot break the message's line.
+std::string Shown(char16_t c) {
+  if (c >= 0x20 && !(c >= 0x7F && c <= 0x9F)) return "'" + Utf16ToUtf8({&c, 1}) + "'";
+  char code[8];
+  std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
+  return code;
+}
+
 // One character of the user's choice, which must fit the separators' single
-// UTF-16 unit.
+// UTF-16 unit and leave number texts unambiguous.
 char16_t Separator(const std::string& text, Option o) {
   const std::u16string wide = Utf8ToUtf16(text);
   if (wide.size() != 1 || Utf16ToUtf8(wide) != text)
     throw UsageError(Name(o) + " takes exactly one character, not '" + text + "'");
+  if (!IsUsableSeparator(wide[0]))
+    throw UsageError(Name(o) + " cannot be " + Shown(wide[0]) +
+                     ": a separator is not a digit, +, -, e, E, a control character or \"");
   return wide[0];
 }
 
@@ -127,10 +142,16 @@ Invocation ParseArguments(const std::vector<std::string>& args) {
   }
 
   Invocation invocation;
-  if (given[kDecimal].present)
-    invocation.separators.decimal = Separator(given[kDecimal].value, kDecimal);
-  if (given[kThousand].present)
-    invocation.separators.thousand = Separator(given[kThousand].value, kThousand);
+  NumberSeparators& separators = invocation.separators;
+  if (given[kDecimal].present) separators.decimal = Separator(given[kDecimal].value, kDecimal);
+  if (given[kThousand].present) {
+    separators.thousand = Separator(given[kThousand].value, kThousand);
+    if (separators.thousand == separators.decimal)
+      throw UsageError("--decimal and --thousand must differ, not both " +
+                       Shown(separators.decimal));
+  } else if (separators.decimal == u',') {
+    separators.thousand = u'.';  // the usual partner of a decimal comma
+  }
 
   if (given[kCsv].present) {
     for (std::size_t o = kMode; o <= kTail2; ++o)

@@ -179,6 +179,20 @@ TEST(CommandLine, MalformedCommandLinesShowTheUsage) {
       {"empty decimal", With(DefaultCoil(), {{"--decimal", ""}})},
       {"decimal beyond one UTF-16 unit", With(DefaultCoil(), {{"--decimal", "\U0001F600"}})},
       {"empty thousand", With(DefaultCoil(), {{"--thousand", ""}})},
+      // A separator that is part of the grammar or breaks the output's lines.
+      {"decimal e", With(DefaultCoil(), {{"--decimal", "e"}})},
+      {"decimal E", With(DefaultCoil(), {{"--decimal", "E"}})},
+      {"decimal digit", With(DefaultCoil(), {{"--decimal", "5"}})},
+      {"decimal plus", With(DefaultCoil(), {{"--decimal", "+"}})},
+      {"thousand minus", With(DefaultCoil(), {{"--thousand", "-"}})},
+      {"thousand digit", With(DefaultCoil(), {{"--thousand", "0"}})},
+      {"decimal line feed", With(DefaultCoil(), {{"--decimal", "\n"}})},
+      {"decimal tab", With(DefaultCoil(), {{"--decimal", "\t"}})},
+      {"decimal C1 control", With(DefaultCoil(), {{"--decimal", "\u0085"}})},
+      {"thousand double quote", With(DefaultCoil(), {{"--thousand", "\""}})},
+      {"the same separator twice", With(DefaultCoil(), {{"--decimal", ";"}, {"--thousand", ";"}})},
+      {"comma for both", With(DefaultCoil(), {{"--decimal", ","}, {"--thousand", ","}})},
+      {"default decimal as thousand", With(DefaultCoil(), {{"--thousand", "."}})},
       {"csv with fields", {"--csv", "-", "--D", "80"}},
       {"csv without a file", {"--csv"}},
   };
@@ -187,7 +201,22 @@ TEST(CommandLine, MalformedCommandLinesShowTheUsage) {
     EXPECT_EQ(r.exitCode, 2) << what;
     EXPECT_EQ(r.out, "") << what;
     EXPECT_NE(r.err.find("usage: ambrelix-cli"), std::string::npos) << what << "\n" << r.err;
+    // The reason is one line: a control character is shown by its code.
+    EXPECT_EQ(r.err.find('\n'), r.err.find("\nusage: ambrelix-cli")) << what << "\n" << r.err;
   }
+}
+
+TEST(CommandLine, RealThousandSeparatorsAreAccepted) {
+  for (const char* thousand : {"'", " ", "\u00A0", "\u202F", "_"}) {
+    const ProcessResult r = Cli(With(DefaultCoil(), {{"--thousand", thousand}}));
+    EXPECT_EQ(r.exitCode, 0) << thousand << "\n" << r.err;
+    EXPECT_NE(r.out.find("lbTotalLength\t5.853M\n"), std::string::npos) << thousand;
+  }
+  // A decimal comma alone takes the point as its thousand separator.
+  EXPECT_EQ(Cli(With(DefaultCoil(),
+                     {{"--decimal", ","}, {"--P", "4,2"}, {"--OD", "3,2"}, {"--ID", "1,2"}}))
+                .exitCode,
+            0);
 }
 
 TEST(CommandLine, HelpPrintsTheUsage) {
