@@ -1,5 +1,7 @@
 #include "app/cli/companion.h"
 
+#include <cerrno>
+#include <cstring>
 #include <memory>
 #include <new>
 
@@ -64,8 +66,9 @@ int RunTable(const Invocation& invocation, ByteSink& out) {
   if (!standardInput) {
     opened.reset(OpenForReading(invocation.tablePath));
     if (!opened) {
-      ReportProblem(kProgram + ("cannot open '" + invocation.tablePath + "'"));
-      return kExitMalformed;
+      ReportProblem(kProgram +
+                    ("cannot open '" + invocation.tablePath + "': " + std::strerror(errno)));
+      return kExitSystemFailure;
     }
   }
   FileSource input(standardInput ? stdin : opened.get());

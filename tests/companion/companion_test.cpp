@@ -383,8 +383,9 @@ TEST(CsvTable, ReadsANamedFile) {
                        "height,80,4.2,101,3.2,1.2,1.00,97.80,83.20,76.80,101.00,23.29,5.853,6.62,"
                        "false,\n");
 
+  // A file that cannot be read is a reading failure, as --help says.
   const ProcessResult missing = Cli({"--csv", path + ".absent"});
-  EXPECT_EQ(missing.exitCode, 2);
+  EXPECT_EQ(missing.exitCode, 3);
   EXPECT_EQ(missing.out, "");
 }
 
