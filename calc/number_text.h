@@ -70,6 +70,17 @@ Extended TextToNumber(std::u16string_view text, NumberSeparators separators);
 Extended TextToNumberLenient(std::u16string_view text, const SeparatorProvider& separators);
 Extended TextToNumberLenient(std::u16string_view text, NumberSeparators separators);
 
+// For a UTF-8 text that TextToNumber would read (a file's field, an
+// argument), a text that TextToNumber reads to the same value, bit for bit,
+// and of at most about 15,000 characters however long the text is; nullopt
+// when the text does not read. The spaces around the number, the leading
+// zeros of its integer part and of its exponent go, and of the leading zeros
+// of a fraction only as many stay as can matter. The text is read in place:
+// a byte outside a valid UTF-8 sequence is never the separator. Meant for
+// separators UsableSeparators accepts (a separator that is a digit or a sign
+// makes the grammar ambiguous).
+std::optional<std::u16string> CompactNumberText(std::string_view text, NumberSeparators separators);
+
 // Fixed-point text with `decimals` decimals (0 to 18): the value's first 18
 // significant digits, then rounded at the last decimal with halves away from
 // zero; no grouping; a zero result has no sign. From 10^18 on it is the
