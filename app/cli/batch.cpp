@@ -96,10 +96,8 @@ Layout ReadLayout(CsvReader& reader, std::string& headerOut) {
   layout.index.fill(-1);
   std::size_t begin = 0;
   for (std::size_t k = 0; k < ends.size(); ++k) {
-    std::string_view name = std::string_view(text).substr(begin, ends[k] - begin);
+    const std::string_view name = std::string_view(text).substr(begin, ends[k] - begin);
     begin = ends[k];
-    // Spreadsheets save UTF-8 with a byte-order mark in front of the first name.
-    if (k == 0 && name.starts_with("\xEF\xBB\xBF")) name.remove_prefix(3);
 
     std::size_t column = 0;
     while (column < kColumnCount && kColumnNames[column] != name) ++column;
@@ -113,6 +111,8 @@ Layout ReadLayout(CsvReader& reader, std::string& headerOut) {
     if (k > 0) headerOut.push_back(',');
     AppendCsvField(headerOut, name);
   }
+  // Without the mode no row could say what to solve for.
+  if (layout.index[kMode] < 0) throw CsvError(reader.RecordLine(), "the header has no mode column");
   headerOut.push_back(',');
   headerOut.append(kResultHeader);
   headerOut.push_back('\n');
@@ -136,8 +136,9 @@ RowSettings ReadSettings(const Batch& b, std::size_t row, const Layout& layout,
     throw CsvError(line, "mode " + Quoted(mode) + " is not height, turns or none");
   }
   auto tail = [&](Column c) {
+    // An empty cell is off, as a missing column is.
     const std::string_view value = field(c);
-    if (value.empty() && layout.index[c] < 0) return false;
+    if (value.empty()) return false;
     if (value == "1") return true;
     if (value == "0") return false;
     throw CsvError(line, std::string(kColumnNames[c]) + " " + Quoted(value) + " is not 1 or 0");

@@ -65,6 +65,22 @@ TEST(RunBatch, PiecesAndThreadsDoNotChangeTheTable) {
   }
 }
 
+// The mark may arrive a byte at a time; only the whole mark at the very
+// start is skipped, and a partial one stays part of the first name.
+TEST(RunBatch, ByteOrderMarkIsSkippedHoweverTheInputIsSplit) {
+  const std::string table = "\"mode\",D\nnone,1\n";
+  const std::string expected = Table(table, table.size(), 0);
+  for (const std::size_t chunk : {std::size_t{1}, std::size_t{2}, std::size_t{4}}) {
+    EXPECT_EQ(Table("\xEF\xBB\xBF" + table, chunk, 0), expected) << chunk << " bytes";
+    MemorySource input("\xEF\xBBmode,D\nnone,1\n", chunk);
+    StringSink output;
+    const auto malformed = RunBatch(input, output, BatchOptions{});
+    ASSERT_TRUE(malformed);
+    EXPECT_TRUE(malformed->problem.starts_with("unknown column '\xEF\xBBmode'"))
+        << malformed->problem;
+  }
+}
+
 TEST(RunBatch, MalformedLineLateInALongTableKeepsEveryEarlierRow) {
   std::string csv = MixedTable(3000);
   const auto lines = std::count(csv.begin(), csv.end(), '\n');

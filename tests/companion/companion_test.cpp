@@ -277,6 +277,9 @@ TEST(CsvTable, MissingColumnsTakeTheirDefaults) {
       // A counted tail without its length adds 0.
       {"mode,D,P,A,OD,ID,tail1,t2,tail2", "height,80,4.2,101,3.2,1.2,1,120,1",
        "1.00,97.80,83.20,76.80,101.00,23.29,5.973,6.76,false,"},
+      // Empty tail cells are off, as missing ones are.
+      {"mode,D,P,A,OD,ID,t1,tail1,tail2", "height,80,4.2,101,3.2,1.2,100,,",
+       "1.00,97.80,83.20,76.80,101.00,23.29,5.853,6.62,false,"},
       // Any other missing field reads as the empty text.
       {"mode,D,P,A,OD", "height,80,4.2,101,3.2",
        ",,,,,,,,,'' is not a valid floating point value."},
@@ -310,6 +313,15 @@ TEST(CsvTable, QuotedFieldsComeBackAsTheyWere) {
   EXPECT_EQ(failed.out, Header("mode,D,P,A,OD,ID") +
                             "height,\"8,0\",4.2,101,3.2,1.2,,,,,,,,,,"
                             "\"'8,0' is not a valid floating point value.\"\n");
+}
+
+TEST(CsvTable, AByteOrderMarkMayPrecedeAQuotedHeader) {
+  const std::string table = "\"mode\",\"D\",P,A,OD,ID\nheight,80,4.2,101,3.2,1.2\n";
+  const ProcessResult plain = Table(table);
+  const ProcessResult marked = Table("\xEF\xBB\xBF" + table);
+  EXPECT_EQ(marked.exitCode, 0) << marked.err;
+  EXPECT_EQ(marked.out, plain.out);
+  EXPECT_NE(marked.out.find(",23.29,5.853,6.62,false,\n"), std::string::npos) << marked.out;
 }
 
 TEST(CsvTable, CommaDecimalResultsAreQuoted) {
@@ -355,7 +367,8 @@ TEST(CsvTable, MalformedFileStopsAtTheLineItNames) {
       {"mode,D\nnone,\"two\nlines\"\nnone,\"x\"y\n", "line 4 ", 3},  // a kept row of two lines
       {"mode,D\nnone,1\nnone,x\"y\n", "line 3 ", 2},
       {"mode,D\nnone,1\nheight ,1\n", "line 3 ", 2},
-      {"D\n80\n", "line 2 ", 1},
+      {"D\n80\n", "line 1 ", 0},  // no mode column
+      {"D,P,tail1\n", "line 1 ", 0},
       {"mode,tail2\nnone,1\nnone,true\n", "line 3 ", 2},
   };
   for (const Case& c : cases) {
