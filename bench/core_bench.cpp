@@ -128,14 +128,8 @@ void BM_WholeRun(benchmark::State& state) {
   const FixedSeparators dot(kDot);
   CalculationRequest request;
   request.mode = state.range(0) == 0 ? SolveMode::HeightGiven : SolveMode::TurnsGiven;
-  request.D = u"80.000";
-  request.P = u"4.200";
-  request.A = u"101.000";
-  request.n = u"23.290";
-  request.OD = u"3.200";
-  request.ID = u"1.200";
-  request.t1 = u"100.000";
-  request.t2 = u"120.000";
+  request.texts = {u"80.000", u"4.200", u"101.000", u"23.290",
+                   u"3.200",  u"1.200", u"100.000", u"120.000"};
   request.withT1 = true;
   for (auto _ : state) {
     benchmark::DoNotOptimize(RunCalculation(request, dot));

@@ -86,17 +86,17 @@ void BM_CalculationRunsOnly(benchmark::State& state) {
     wide.push_back({Utf8ToUtf16(r.D), Utf8ToUtf16(r.P), Utf8ToUtf16(r.AorN), Utf8ToUtf16(r.OD),
                     Utf8ToUtf16(r.ID), Utf8ToUtf16(r.t1), Utf8ToUtf16(r.t2)});
   const FixedSeparators separators;
+  CalculationRequest request;  // its texts' buffers are reused row after row
   for (auto _ : state) {
     for (std::size_t i = 0; i < rows.size(); ++i) {
-      CalculationRequest request;
       request.mode = rows[i].height ? SolveMode::HeightGiven : SolveMode::TurnsGiven;
-      request.D = wide[i].D;
-      request.P = wide[i].P;
-      (rows[i].height ? request.A : request.n) = wide[i].AorN;
-      request.OD = wide[i].OD;
-      request.ID = wide[i].ID;
-      request.t1 = wide[i].t1;
-      request.t2 = wide[i].t2;
+      request.text(RunInput::D) = wide[i].D;
+      request.text(RunInput::P) = wide[i].P;
+      request.text(rows[i].height ? RunInput::A : RunInput::n) = wide[i].AorN;
+      request.text(RunInput::OD) = wide[i].OD;
+      request.text(RunInput::ID) = wide[i].ID;
+      request.text(RunInput::t1) = wide[i].t1;
+      request.text(RunInput::t2) = wide[i].t2;
       request.withT1 = rows[i].tail1;
       request.withT2 = rows[i].tail2;
       benchmark::DoNotOptimize(RunCalculation(request, separators));

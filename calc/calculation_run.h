@@ -1,45 +1,28 @@
-// One press of "Calculate": the field texts, the solve mode and the tail
-// switches in; the texts to write, in the order the window writes them, and
-// whether the gap notice is due, out. Every conversion and the whole
-// computation happen before the first write is decided, so a run that fails
-// throws and leaves nothing to write.
+// One press of "Calculate": the eight field texts, the solve mode and the
+// tail switches in; every result the run shows, as a value and as its text,
+// out. Every conversion and the whole computation happen before anything is
+// returned, so a run that fails throws and leaves nothing to show.
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "calc/coil.h"
 #include "calc/number_text.h"
 
 namespace ambrelix {
 
-// The controls a run writes to, by their names on the calculator window.
-enum class Target : std::uint8_t {
-  edA,
-  lbG,
-  lbH,
-  lbO,
-  lbI,
-  lbA2,
-  lbG2,
-  lbP2,
-  lbID2,
-  lbOD2,
-  lbh2,
-  lbI2,
-  lbD2,
-  lbO2,
-  edN,
-  edP,
-  lbTotalLength,
-  lbTotalVolume,
-};
-
-std::string_view TargetName(Target target) noexcept;
+// The texts a run reads, in the order it reads them: the first one that
+// does not read is the one reported.
+enum class RunInput : std::uint8_t { D, P, A, n, OD, ID, t1, t2 };
+inline constexpr std::size_t kRunInputCount = 8;
+inline constexpr std::array<RunInput, kRunInputCount> kRunInputs = {
+    RunInput::D,  RunInput::P,  RunInput::A,  RunInput::n,
+    RunInput::OD, RunInput::ID, RunInput::t1, RunInput::t2};
 
 struct CalculationRequest {
   // The checked item of the solve-mode group; none checked means the run
@@ -47,20 +30,40 @@ struct CalculationRequest {
   std::optional<SolveMode> mode;
   // Field texts exactly as the fields hold them. A run reads A only when
   // the height is given and n only when the turns are given.
-  std::u16string_view D, P, A, n, OD, ID, t1, t2;
+  std::array<std::u16string, kRunInputCount> texts;
   bool withT1 = false;
   bool withT2 = false;
+
+  std::u16string& text(RunInput input) { return texts[static_cast<std::size_t>(input)]; }
+  const std::u16string& text(RunInput input) const {
+    return texts[static_cast<std::size_t>(input)];
+  }
 };
 
-struct Write {
-  Target target;
-  std::u16string text;
-};
-
+// What a run shows, by quantity. Lengths are millimetres with two decimals;
+// the totals are in metres with three decimals and in millilitres with two,
+// without their units. Texts use the separators of the run.
 struct CalculationOutcome {
-  std::vector<Write> writes;  // empty when no mode is selected
+  SolveMode mode = SolveMode::HeightGiven;
+  CoilResults results;
   bool gapWarning = false;
-  CoilResults results;  // meaningful only when a mode was selected
+
+  std::u16string gap;
+  std::u16string helixHeight;
+  std::u16string coilOutside;
+  std::u16string coilInside;
+  std::u16string overallHeight;
+  std::u16string turns;  // computed, or the given number of turns
+  // The inputs the drawing repeats; the pitch as the window writes it back.
+  std::u16string helixDiameter;
+  std::u16string pitch;
+  std::u16string tubeOutside;
+  std::u16string tubeInside;
+
+  Extended lengthMetres = 0;
+  Extended volumeMillilitres = 0;
+  std::u16string lengthMetresText;
+  std::u16string volumeMillilitresText;
 };
 
 // The notice shown over the results when the gap is not greater than zero.
@@ -70,9 +73,10 @@ inline constexpr std::u16string_view kGapWarningText =
     u"Check values for Pitch (P) and Tube Outside Diameter (OD)\r\n"
     u"Value of P should be greater than OD.";
 
-// Throws ConversionError for the first field text (D, P, A or n, OD, ID, t1,
-// t2) that does not read, or ArithmeticFault from the computation.
-CalculationOutcome RunCalculation(const CalculationRequest& request,
-                                  const SeparatorProvider& separators);
+// Nothing when no mode is selected: the run then reads nothing. Throws
+// ConversionError for the first text (D, P, A or n, OD, ID, t1, t2) that
+// does not read, or ArithmeticFault from the computation.
+std::optional<CalculationOutcome> RunCalculation(const CalculationRequest& request,
+                                                 const SeparatorProvider& separators);
 
 }  // namespace ambrelix

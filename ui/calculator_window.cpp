@@ -10,8 +10,8 @@
 
 #include "calc/errors.h"
 #include "calc/unicode.h"
+#include "png/png_reader.h"
 #include "resources/resource.h"
-#include "ui/png/png_reader.h"
 #include "ui/window_placement.h"
 
 namespace ambrelix::ui {
@@ -811,23 +811,14 @@ void TForm1::btnCalcClick() {
   CalculationRequest request;
   if (RadioGroup1.ItemIndex() == 0) request.mode = SolveMode::HeightGiven;
   if (RadioGroup1.ItemIndex() == 1) request.mode = SolveMode::TurnsGiven;
-  const std::u16string D = edD.field().Text(), P = edP.field().Text(), A = edA.field().Text(),
-                       n = edN.field().Text(), OD = edOD.field().Text(), ID = edID.field().Text(),
-                       t1 = edT1.field().Text(), t2 = edT2.field().Text();
-  request.D = D;
-  request.P = P;
-  request.A = A;
-  request.n = n;
-  request.OD = OD;
-  request.ID = ID;
-  request.t1 = t1;
-  request.t2 = t2;
+  for (const RunInput input : kRunInputs) request.text(input) = FieldOf(input).field().Text();
   request.withT1 = chT1.Checked();
   request.withT2 = chT2.Checked();
 
-  const CalculationOutcome outcome = RunCalculation(request, separators_);
-  for (const Write& write : outcome.writes) Apply(write);
-  if (outcome.gapWarning) ShowGapNotice(hwnd_);
+  const std::optional<CalculationOutcome> outcome = RunCalculation(request, separators_);
+  if (!outcome) return;
+  for (const Write& write : ResultWrites(*outcome)) Apply(write);
+  if (outcome->gapWarning) ShowGapNotice(hwnd_);
 }
 
 void TForm1::Apply(const Write& write) {
@@ -880,6 +871,13 @@ void TForm1::btExitClick() { PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
 
 NumericEditWindow& TForm1::FieldOf(settings::Field field) {
   return const_cast<NumericEditWindow&>(std::as_const(*this).FieldOf(field));
+}
+
+const NumericEditWindow& TForm1::FieldOf(RunInput input) const {
+  static constexpr settings::Field kFieldOfInput[kRunInputCount] = {
+      settings::Field::D,  settings::Field::P,  settings::Field::A,  settings::Field::N,
+      settings::Field::OD, settings::Field::ID, settings::Field::t1, settings::Field::t2};
+  return FieldOf(kFieldOfInput[static_cast<std::size_t>(input)]);
 }
 
 const NumericEditWindow& TForm1::FieldOf(settings::Field field) const {

@@ -22,6 +22,7 @@
 #include "ui/error_display.h"
 #include "ui/numeric_edit_win32.h"
 #include "ui/regional_separators.h"
+#include "ui/result_writes.h"
 
 namespace ambrelix::ui {
 
@@ -130,6 +131,7 @@ class TForm1 final : public settings::SettingsControls {
   void Apply(const Write& write);
   NumericEditWindow& FieldOf(settings::Field field);
   const NumericEditWindow& FieldOf(settings::Field field) const;
+  const NumericEditWindow& FieldOf(RunInput input) const;
 
   TForm1Hooks hooks_;
   std::span<const std::uint8_t> drawingPng_;

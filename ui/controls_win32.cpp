@@ -7,7 +7,7 @@
 
 #include "resources/resource.h"
 #include "ui/gdi_scopes.h"
-#include "ui/png/png_reader.h"
+#include "png/png_reader.h"
 #include "ui/window_placement.h"
 
 namespace ambrelix::ui {

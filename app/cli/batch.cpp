@@ -25,8 +25,8 @@ enum Column : int { kMode, kD, kP, kA, kN, kOD, kID, kT1, kT2, kTail1, kTail2, k
 constexpr std::array<std::string_view, kColumnCount> kColumnNames = {
     "mode", "D", "P", "A", "n", "OD", "ID", "t1", "t2", "tail1", "tail2"};
 
-// The field texts a run reads, in the request's order.
-constexpr std::array<Column, 8> kFieldColumns = {kD, kP, kA, kN, kOD, kID, kT1, kT2};
+// The columns of a request's texts, in its order.
+constexpr std::array<Column, kRunInputCount> kFieldColumns = {kD, kP, kA, kN, kOD, kID, kT1, kT2};
 
 constexpr std::string_view kResultHeader =
     "gap_mm,helix_height_mm,coil_od_mm,coil_id_mm,overall_height_mm,turns,length_m,volume_ml,"
@@ -199,24 +199,16 @@ class RowWriter {
       const Column c = kFieldColumns[i];
       const int at = layout_.index[c];
       const std::string_view absent = c == kT1 || c == kT2 ? "0" : "";
-      Widen(fields_[i],
+      Widen(request_.texts[i],
             at < 0 ? absent : b.Field(row, static_cast<std::size_t>(at), layout_.fields));
     }
     request_.mode = settings.mode;
-    request_.D = fields_[0];
-    request_.P = fields_[1];
-    request_.A = fields_[2];
-    request_.n = fields_[3];
-    request_.OD = fields_[4];
-    request_.ID = fields_[5];
-    request_.t1 = fields_[6];
-    request_.t2 = fields_[7];
     request_.withT1 = settings.tail1;
     request_.withT2 = settings.tail2;
 
     const std::size_t resultsStart = out.size();
     try {
-      AppendResults(RunCalculation(request_, separators_), *settings.mode, out);
+      AppendResults(*RunCalculation(request_, separators_), out);
     } catch (const CalcError& e) {
       out.resize(resultsStart);
       EndWithEmptyResults(out, Utf16ToUtf8(ErrorBoxText(e.message())));
@@ -224,54 +216,14 @@ class RowWriter {
   }
 
  private:
-  void AppendResults(const CalculationOutcome& outcome, SolveMode mode, std::string& out) {
-    std::u16string_view gap, helix, coilOutside, coilInside, overall, turns, length, volume;
-    for (const ambrelix::Write& w : outcome.writes) {
-      switch (w.target) {
-        case Target::lbG:
-          gap = w.text;
-          break;
-        case Target::lbH:
-          helix = w.text;
-          break;
-        case Target::lbO:
-          coilOutside = w.text;
-          break;
-        case Target::lbI:
-          coilInside = w.text;
-          break;
-        case Target::lbA2:
-          overall = w.text;
-          break;
-        case Target::edN:
-          turns = w.text;
-          break;
-        case Target::lbTotalLength:
-          length = w.text;
-          break;
-        case Target::lbTotalVolume:
-          volume = w.text;
-          break;
-        default:
-          break;
-      }
-    }
-    // In height mode the turns are edN's text; in turns mode edN is not
-    // written and the given turns are shown the same way.
-    std::u16string givenTurns;
-    if (mode == SolveMode::TurnsGiven) {
-      givenTurns = NumberToFixedText(outcome.results.n, 2, separators_);
-      turns = givenTurns;
-    }
-    if (length.ends_with(u'M')) length.remove_suffix(1);
-    if (volume.ends_with(u"ml")) volume.remove_suffix(2);
-
-    for (const std::u16string_view value :
-         {gap, helix, coilOutside, coilInside, overall, turns, length, volume}) {
-      AppendNumber(out, value);
+  void AppendResults(const CalculationOutcome& o, std::string& out) {
+    for (const std::u16string* value :
+         {&o.gap, &o.helixHeight, &o.coilOutside, &o.coilInside, &o.overallHeight, &o.turns,
+          &o.lengthMetresText, &o.volumeMillilitresText}) {
+      AppendNumber(out, *value);
       out.push_back(',');
     }
-    out.append(outcome.gapWarning ? "true" : "false");
+    out.append(o.gapWarning ? "true" : "false");
     out.append(",\n");  // no error
   }
 
@@ -309,7 +261,6 @@ class RowWriter {
   const Layout& layout_;
   FixedSeparators separators_;
   bool plainNumbers_;
-  std::array<std::u16string, kFieldColumns.size()> fields_;
   CalculationRequest request_;
 };
 

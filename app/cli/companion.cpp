@@ -1,5 +1,6 @@
 #include "app/cli/companion.h"
 
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -11,31 +12,28 @@
 #include "calc/calculation_run.h"
 #include "calc/errors.h"
 #include "calc/unicode.h"
+#include "ui/result_writes.h"
 
 namespace ambrelix::cli {
 namespace {
 
 constexpr char kProgram[] = "ambrelix-cli: ";
 
+// The option values in the order of a request's texts.
+constexpr std::array<std::string SingleRun::*, kRunInputCount> kRunTexts = {
+    &SingleRun::D,  &SingleRun::P,  &SingleRun::A,  &SingleRun::n,
+    &SingleRun::OD, &SingleRun::ID, &SingleRun::t1, &SingleRun::t2};
+
 int RunSingle(const Invocation& invocation, ByteSink& out) {
   const SingleRun& run = invocation.run;
-  const std::u16string D = Utf8ToUtf16(run.D), P = Utf8ToUtf16(run.P), A = Utf8ToUtf16(run.A),
-                       n = Utf8ToUtf16(run.n), OD = Utf8ToUtf16(run.OD), ID = Utf8ToUtf16(run.ID),
-                       t1 = Utf8ToUtf16(run.t1), t2 = Utf8ToUtf16(run.t2);
   CalculationRequest request;
   request.mode = run.mode;
-  request.D = D;
-  request.P = P;
-  request.A = A;
-  request.n = n;
-  request.OD = OD;
-  request.ID = ID;
-  request.t1 = t1;
-  request.t2 = t2;
+  for (const RunInput input : kRunInputs)
+    request.text(input) = Utf8ToUtf16(run.*kRunTexts[static_cast<std::size_t>(input)]);
   request.withT1 = run.tail1;
   request.withT2 = run.tail2;
 
-  CalculationOutcome outcome;
+  std::optional<CalculationOutcome> outcome;
   try {
     outcome = RunCalculation(request, FixedSeparators(invocation.separators));
   } catch (const CalcError& e) {
@@ -43,14 +41,18 @@ int RunSingle(const Invocation& invocation, ByteSink& out) {
     return kExitCalculationFailed;
   }
 
+  // The results as the calculator window writes them, in its order.
   std::string text;
-  for (const Write& w : outcome.writes) {
-    text.append(TargetName(w.target));
-    text.push_back('\t');
-    text.append(Utf16ToUtf8(w.text));
-    text.push_back('\n');
+  if (outcome) {
+    for (const ui::Write& w : ui::ResultWrites(*outcome)) {
+      text.append(ui::TargetName(w.target));
+      text.push_back('\t');
+      text.append(Utf16ToUtf8(w.text));
+      text.push_back('\n');
+    }
   }
-  text.append(outcome.gapWarning ? "gapWarning\ttrue\n" : "gapWarning\tfalse\n");
+  const bool gapWarning = outcome && outcome->gapWarning;
+  text.append(gapWarning ? "gapWarning\ttrue\n" : "gapWarning\tfalse\n");
   out.Write(text);
   out.Flush();
   return kExitDone;

@@ -12,7 +12,7 @@
 #include "about_test_host.h"
 #include "resources/resource.h"
 #include "tests/ui/test_host_win32.h"
-#include "ui/png/png_reader.h"
+#include "png/png_reader.h"
 #include "ui/window_placement.h"
 
 #ifndef AMBRELIX_EXPECT_VISUAL_STYLES

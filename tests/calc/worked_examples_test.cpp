@@ -6,11 +6,13 @@
 #include <new>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "calc/calculation_run.h"
 #include "calc/coil.h"
 #include "calc/number_text.h"
 #include "calc/unicode.h"
+#include "ui/result_writes.h"
 
 namespace ambrelix {
 namespace {
@@ -351,29 +353,34 @@ CalculationRequest Request(const Fields& f, std::optional<SolveMode> mode, bool 
                            bool t2 = false) {
   CalculationRequest r;
   r.mode = mode;
-  r.D = f.D;
-  r.P = f.P;
-  r.A = f.A;
-  r.n = f.n;
-  r.OD = f.OD;
-  r.ID = f.ID;
-  r.t1 = f.t1;
-  r.t2 = f.t2;
+  r.texts = {f.D, f.P, f.A, f.n, f.OD, f.ID, f.t1, f.t2};
   r.withT1 = t1;
   r.withT2 = t2;
   return r;
 }
 
-std::string Listing(const CalculationOutcome& o) {
+// A run as the calculator window shows it: its writes in order, then the notice.
+struct Shown {
+  std::vector<ui::Write> writes;
+  bool gapWarning = false;
+};
+
+Shown RunAsShown(const CalculationRequest& request, const SeparatorProvider& separators) {
+  const std::optional<CalculationOutcome> o = RunCalculation(request, separators);
+  if (!o) return {};
+  return {ui::ResultWrites(*o), o->gapWarning};
+}
+
+std::string Listing(const Shown& o) {
   std::string s;
-  for (const Write& w : o.writes)
-    s += std::string(TargetName(w.target)) + "=" + Utf16ToUtf8(w.text) + " ";
+  for (const ui::Write& w : o.writes)
+    s += std::string(ui::TargetName(w.target)) + "=" + Utf16ToUtf8(w.text) + " ";
   return s;
 }
 
 TEST(RunCalculation, FirstRunDefaultsWriteEveryResultInOrder) {
   const FixedSeparators dot(kDot);
-  const CalculationOutcome o = RunCalculation(Request(Fields{}, SolveMode::HeightGiven), dot);
+  const Shown o = RunAsShown(Request(Fields{}, SolveMode::HeightGiven), dot);
   EXPECT_EQ(Listing(o),
             "lbG=1.00 lbH=97.80 lbO=83.20 lbI=76.80 lbA2=101.00 lbG2=1.00 lbP2=4.20 lbID2=1.20 "
             "lbOD2=3.20 lbh2=97.80 lbI2=76.80 lbD2=80.00 lbO2=83.20 edN=23.29 edP=4.20 "
@@ -383,15 +390,14 @@ TEST(RunCalculation, FirstRunDefaultsWriteEveryResultInOrder) {
 
 TEST(RunCalculation, TailsAndTurnsMode) {
   const FixedSeparators dot(kDot);
-  const CalculationOutcome tails =
-      RunCalculation(Request(Fields{}, SolveMode::HeightGiven, true, true), dot);
+  const Shown tails = RunAsShown(Request(Fields{}, SolveMode::HeightGiven, true, true), dot);
   EXPECT_EQ(Utf16ToUtf8(tails.writes[15].text), "6.073M");
   EXPECT_EQ(Utf16ToUtf8(tails.writes[16].text), "6.87ml");
 
   Fields f;
   f.n = u"20";
   f.A = u"not read in this mode";
-  const CalculationOutcome turns = RunCalculation(Request(f, SolveMode::TurnsGiven), dot);
+  const Shown turns = RunAsShown(Request(f, SolveMode::TurnsGiven), dot);
   EXPECT_EQ(Listing(turns),
             "edA=87.20 lbG=1.00 lbH=84.00 lbO=83.20 lbI=76.80 lbA2=87.20 lbG2=1.00 lbP2=4.20 "
             "lbID2=1.20 lbOD2=3.20 lbh2=84.00 lbI2=76.80 lbD2=80.00 lbO2=83.20 edP=4.20 "
@@ -401,7 +407,8 @@ TEST(RunCalculation, TailsAndTurnsMode) {
 TEST(RunCalculation, NoModeSelectedReadsNothing) {
   Fields f;
   f.D = u"garbage";
-  const CalculationOutcome o = RunCalculation(Request(f, std::nullopt), FixedSeparators(kDot));
+  EXPECT_FALSE(RunCalculation(Request(f, std::nullopt), FixedSeparators(kDot)).has_value());
+  const Shown o = RunAsShown(Request(f, std::nullopt), FixedSeparators(kDot));
   EXPECT_TRUE(o.writes.empty());
   EXPECT_FALSE(o.gapWarning);
 }
@@ -409,13 +416,13 @@ TEST(RunCalculation, NoModeSelectedReadsNothing) {
 TEST(RunCalculation, GapWarningComesWithAllResults) {
   Fields f;
   f.P = u"3.2";
-  CalculationOutcome o = RunCalculation(Request(f, SolveMode::HeightGiven), FixedSeparators(kDot));
+  Shown o = RunAsShown(Request(f, SolveMode::HeightGiven), FixedSeparators(kDot));
   EXPECT_TRUE(o.gapWarning);
   EXPECT_EQ(o.writes.size(), 17u);
   EXPECT_EQ(Utf16ToUtf8(o.writes[0].text), "0.00");
 
   f.P = u"3.196";  // a gap of -0.004 shows as 0.00 but still warns
-  o = RunCalculation(Request(f, SolveMode::HeightGiven), FixedSeparators(kDot));
+  o = RunAsShown(Request(f, SolveMode::HeightGiven), FixedSeparators(kDot));
   EXPECT_TRUE(o.gapWarning);
   EXPECT_EQ(Utf16ToUtf8(o.writes[0].text), "0.00");
   EXPECT_EQ(Utf16ToUtf8(o.writes[14].text), "3.20");  // edP rewritten with two decimals
@@ -444,7 +451,7 @@ TEST(RunCalculation, ReportsTheFirstFieldThatDoesNotRead) {
         Case{disabledTail, SolveMode::HeightGiven, "'1 2' is not a valid floating point value"},
         Case{turnsIgnoresA, SolveMode::TurnsGiven, "' n ' is not a valid floating point value"}}) {
     try {
-      RunCalculation(Request(c.f, c.mode), FixedSeparators(kDot));
+      RunAsShown(Request(c.f, c.mode), FixedSeparators(kDot));
       ADD_FAILURE() << c.message;
     } catch (const ConversionError& e) {
       EXPECT_EQ(e.what(), std::string(c.message));
@@ -457,22 +464,20 @@ TEST(RunCalculation, RegionalCommaSeparator) {
   f.P = u"4,2";
   f.OD = u"3,2";
   f.ID = u"1,2";
-  const CalculationOutcome o =
-      RunCalculation(Request(f, SolveMode::HeightGiven), FixedSeparators(kComma));
+  const Shown o = RunAsShown(Request(f, SolveMode::HeightGiven), FixedSeparators(kComma));
   EXPECT_EQ(Utf16ToUtf8(o.writes[0].text), "1,00");
   EXPECT_EQ(Utf16ToUtf8(o.writes[15].text), "5,853M");
 
   f = Fields{};
   f.P = u"4,200";
-  EXPECT_THROW(RunCalculation(Request(f, SolveMode::HeightGiven), FixedSeparators(kDot)),
+  EXPECT_THROW(RunAsShown(Request(f, SolveMode::HeightGiven), FixedSeparators(kDot)),
                ConversionError);
 }
 
 TEST(RunCalculation, PitchIsRewrittenWithTwoDecimals) {
   Fields f;
   f.P = u"4.125";
-  const CalculationOutcome o =
-      RunCalculation(Request(f, SolveMode::HeightGiven), FixedSeparators(kDot));
+  const Shown o = RunAsShown(Request(f, SolveMode::HeightGiven), FixedSeparators(kDot));
   EXPECT_EQ(Utf16ToUtf8(o.writes[6].text), "4.13");   // lbP2
   EXPECT_EQ(Utf16ToUtf8(o.writes[14].text), "4.13");  // edP
 }
@@ -482,7 +487,7 @@ TEST(RunCalculation, ZeroPitchFailsBeforeAnyWrite) {
   f.P = u"0";
   EXPECT_THROW(
       try {
-        RunCalculation(Request(f, SolveMode::HeightGiven), FixedSeparators(kDot));
+        RunAsShown(Request(f, SolveMode::HeightGiven), FixedSeparators(kDot));
       } catch (const ArithmeticFault& e) {
         EXPECT_EQ(e.kind(), FaultKind::DivisionByZero);
         throw;

@@ -1,4 +1,4 @@
-#include "ui/png/png_reader.h"
+#include "png/png_reader.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>

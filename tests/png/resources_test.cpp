@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "resource.h"
-#include "ui/png/png_reader.h"
+#include "png/png_reader.h"
 
 namespace ambrelix {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/png/png_reader.h"
+#include "png/png_reader.h"
 
 #define ZLIB_CONST  // next_in points at the file, which is never written
 #include <zlib.h>
