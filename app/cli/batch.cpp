@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/cli/csv.h"
+#include "app/cli/run_texts.h"
 #include "calc/calculation_run.h"
 #include "calc/errors.h"
 #include "calc/unicode.h"
@@ -66,6 +67,11 @@ struct Batch {
     rows.clear();
     out.clear();
     failure = nullptr;
+  }
+
+  std::size_t RowBytes(std::size_t row, std::size_t fields) const {
+    const std::size_t first = row * fields;
+    return ends[first + fields - 1] - (first == 0 ? 0 : ends[first - 1]);
   }
 
   std::string_view Field(std::size_t row, std::size_t column, std::size_t fields) const {
@@ -184,6 +190,10 @@ class RowWriter {
   }
 
   void Format(const Batch& b, std::size_t row, std::string& out) {
+    // A long row's echo goes into `out` in one allocation rather than by
+    // doubling, which would hold the old and the new buffer at once.
+    const std::size_t rowBytes = b.RowBytes(row, layout_.fields);
+    if (rowBytes > kBatchBytes) out.reserve(out.size() + rowBytes + rowBytes / 16 + 4096);
     for (std::size_t c = 0; c < layout_.fields; ++c) {
       if (c > 0) out.push_back(',');
       AppendCsvField(out, b.Field(row, c, layout_.fields));
@@ -195,16 +205,21 @@ class RowWriter {
       EndWithEmptyResults(out, {});
       return;
     }
+    std::array<std::string_view, kRunInputCount> fields;
     for (std::size_t i = 0; i < kFieldColumns.size(); ++i) {
       const Column c = kFieldColumns[i];
       const int at = layout_.index[c];
       const std::string_view absent = c == kT1 || c == kT2 ? "0" : "";
-      Widen(request_.texts[i],
-            at < 0 ? absent : b.Field(row, static_cast<std::size_t>(at), layout_.fields));
+      fields[i] = at < 0 ? absent : b.Field(row, static_cast<std::size_t>(at), layout_.fields);
     }
     request_.mode = settings.mode;
     request_.withT1 = settings.tail1;
     request_.withT2 = settings.tail2;
+    if (const std::optional<std::string> error =
+            SetRunTexts(request_, fields, separators_.Separators())) {
+      EndWithEmptyResults(out, *error);
+      return;
+    }
 
     const std::size_t resultsStart = out.size();
     try {
@@ -244,18 +259,6 @@ class RowWriter {
     out.append(kResultColumns - 1, ',');
     AppendCsvField(out, error);
     out.push_back('\n');
-  }
-
-  static void Widen(std::u16string& out, std::string_view text) {
-    out.resize(text.size());
-    char16_t* p = out.data();
-    for (const char c : text) {
-      if (static_cast<unsigned char>(c) >= 0x80) {
-        out = Utf8ToUtf16(text);
-        return;
-      }
-      *p++ = static_cast<char16_t>(c);
-    }
   }
 
   const Layout& layout_;

@@ -9,6 +9,7 @@
 #include "app/cli/arguments.h"
 #include "app/cli/batch.h"
 #include "app/cli/byte_streams.h"
+#include "app/cli/run_texts.h"
 #include "calc/calculation_run.h"
 #include "calc/errors.h"
 #include "calc/unicode.h"
@@ -28,10 +29,18 @@ int RunSingle(const Invocation& invocation, ByteSink& out) {
   const SingleRun& run = invocation.run;
   CalculationRequest request;
   request.mode = run.mode;
-  for (const RunInput input : kRunInputs)
-    request.text(input) = Utf8ToUtf16(run.*kRunTexts[static_cast<std::size_t>(input)]);
   request.withT1 = run.tail1;
   request.withT2 = run.tail2;
+  std::array<std::string_view, kRunInputCount> fields;
+  for (const RunInput input : kRunInputs) {
+    const auto i = static_cast<std::size_t>(input);
+    fields[i] = run.*kRunTexts[i];
+  }
+  if (const std::optional<std::string> error =
+          SetRunTexts(request, fields, invocation.separators)) {
+    ReportProblem(*error);
+    return kExitCalculationFailed;
+  }
 
   std::optional<CalculationOutcome> outcome;
   try {

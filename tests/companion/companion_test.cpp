@@ -103,6 +103,11 @@ TEST(SingleRun, ModesTailsSeparatorsAndTheGapWarning) {
        {"lbP2\t4.13", "edP\t4.13"},
        {}},
       {"comma decimal", comma, {"lbG\t1,00", "edN\t23,29", "lbTotalLength\t5,853M"}, {}},
+      {"long padding and leading zeros",
+       With(DefaultCoil(), {{"--D", std::string(3000, ' ') + "00080" + std::string(3000, ' ')},
+                            {"--ID", "0001.2" + std::string(2000, '0')}}),
+       {"lbID2\t1.20", "lbD2\t80.00", "lbTotalLength\t5.853M", "lbTotalVolume\t6.62ml"},
+       {}},
       {"non-ASCII decimal",
        With(DefaultCoil(), {{"--decimal", "\u066B"},
                             {"--P", "4\u066B2"},
@@ -134,7 +139,7 @@ TEST(SingleRun, NoModeReadsNothingAndWritesOnlyTheWarningFlag) {
 TEST(SingleRun, FailureShowsTheErrorBoxTextAndPrintsNoResults) {
   struct Case {
     Args args;
-    const char* shown;
+    std::string shown;
   };
   const Case cases[] = {
       {With(DefaultCoil(), {{"--D", ""}}), "'' is not a valid floating point value."},
@@ -144,6 +149,22 @@ TEST(SingleRun, FailureShowsTheErrorBoxTextAndPrintsNoResults) {
       {With(DefaultCoil(), {{"--t1", "1 2"}}), "'1 2' is not a valid floating point value."},
       {With(DefaultCoil(), {{"--decimal", ","}}), "'4.2' is not a valid floating point value."},
       {With(DefaultCoil(), {{"--P", "\u00E9"}}), "'\u00E9' is not a valid floating point value."},
+      // Bytes that are not UTF-8 are quoted as they were given.
+      {With(DefaultCoil(), {{"--P",
+                             "4\xFF"
+                             "2"}}),
+       "'4\xFF"
+       "2' is not a valid floating point value."},
+      // A long text is quoted up to its thousandth character; the first
+      // field that does not read is reported, long or not.
+      {With(DefaultCoil(), {{"--OD", std::string(1500, 'x')}}),
+       "'" + std::string(1000, 'x') + "\u2026' is not a valid floating point value."},
+      {With(DefaultCoil(), {{"--OD", std::string(999, 'x') + "\u00E9\u00E9"}}),
+       "'" + std::string(999, 'x') + "\u00E9\u2026' is not a valid floating point value."},
+      {With(DefaultCoil(), {{"--P", "y"}, {"--OD", std::string(1500, 'x')}}),
+       "'y' is not a valid floating point value."},
+      {With(DefaultCoil(), {{"--P", std::string(6000, '1')}, {"--OD", "y"}}),
+       "'" + std::string(1000, '1') + "\u2026' is not a valid floating point value."},
       {With(DefaultCoil(), {{"--P", "0"}}), "Floating point division by zero."},
       {With(DefaultCoil(), {{"--P", "0"}, {"--A", "3.2"}}), "Invalid floating point operation."},
       {With(DefaultCoil(), {{"--D", "1e2467"}}), "Floating point overflow."},
@@ -152,7 +173,7 @@ TEST(SingleRun, FailureShowsTheErrorBoxTextAndPrintsNoResults) {
     const ProcessResult r = Cli(c.args);
     EXPECT_EQ(r.exitCode, 1) << c.shown;
     EXPECT_EQ(r.out, "") << c.shown;
-    EXPECT_EQ(r.err, std::string(c.shown) + "\n");
+    EXPECT_EQ(r.err, c.shown + "\n");
   }
 }
 
@@ -322,6 +343,38 @@ TEST(CsvTable, AByteOrderMarkMayPrecedeAQuotedHeader) {
   EXPECT_EQ(marked.exitCode, 0) << marked.err;
   EXPECT_EQ(marked.out, plain.out);
   EXPECT_NE(marked.out.find(",23.29,5.853,6.62,false,\n"), std::string::npos) << marked.out;
+}
+
+// A field is echoed byte for byte, whatever it holds; the message about it
+// quotes the same bytes, up to the thousandth character of a long one.
+TEST(CsvTable, LongAndBrokenFieldsAreEchoedAsTheyWereAndQuotedShort) {
+  const std::string broken =
+      "8\xFF"
+      "0";
+  const std::string longText = std::string(1200, '7') + "x";
+  const std::string padded = "80" + std::string(100000, ' ');
+  const std::string input =
+      "mode,D,P,A,OD,ID\n"
+      "height," +
+      broken +
+      ",4.2,101,3.2,1.2\n"
+      "height,80,4.2," +
+      longText +
+      ",3.2,1.2\n"
+      "height,\"" +
+      padded + "\",4.2,101,3.2,1.2\n";
+  const ProcessResult r = Table(input);
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out, Header("mode,D,P,A,OD,ID") + "height," + broken + ",4.2,101,3.2,1.2,,,,,,,,,,'" +
+                       broken +
+                       "' is not a valid floating point value.\n"
+                       "height,80,4.2," +
+                       longText + ",3.2,1.2,,,,,,,,,,'" + std::string(1000, '7') +
+                       "\u2026' is not a valid floating point value.\n"
+                       "height,\"" +
+                       padded +
+                       "\",4.2,101,3.2,1.2,1.00,97.80,83.20,76.80,101.00,"
+                       "23.29,5.853,6.62,false,\n");
 }
 
 TEST(CsvTable, CommaDecimalResultsAreQuoted) {

@@ -1,0 +1,34 @@
+// The texts of a run from UTF-8 fields: a file's cells or the command
+// line's values, which may be of any length and need not be valid UTF-8.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "calc/calculation_run.h"
+
+namespace ambrelix::cli {
+
+// A message quotes at most this many characters of a field, followed by
+// "…"; no field of the calculator window holds such a text.
+inline constexpr std::size_t kQuotedCharacters = 1000;
+
+// Sets the texts of `request`, whose mode is set, from `fields` (in the
+// order of kRunInputs). A field that is short and valid UTF-8 is widened as
+// it is, and the run reports it if it does not read. A longer one is read in
+// place and handed to the run as its compact equivalent, and one that is
+// not valid UTF-8 never reads: for the first field the run would read that
+// does not read, this returns the error box text, quoting the field's bytes
+// as they were (cut after kQuotedCharacters characters). Memory is bounded
+// by the short fields and kQuotedCharacters, whatever the long ones hold.
+std::optional<std::string> SetRunTexts(CalculationRequest& request,
+                                       const std::array<std::string_view, kRunInputCount>& fields,
+                                       NumberSeparators separators);
+
+// The error box text for a field that does not read, as above.
+std::string NotANumberMessage(std::string_view field);
+
+}  // namespace ambrelix::cli
