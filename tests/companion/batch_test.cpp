@@ -8,7 +8,7 @@
 #include <string>
 
 #include "app/cli/byte_streams.h"
-#include "tests/companion/heap_meter.h"
+#include "tests/support/heap_meter.h"
 
 namespace ambrelix::cli {
 namespace {

@@ -1,4 +1,4 @@
-#include "tests/companion/heap_meter.h"
+#include "tests/support/heap_meter.h"
 
 #include <atomic>
 #include <cstdlib>
