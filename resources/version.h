@@ -1,5 +1,8 @@
-// The program's version, for the version information in Ambrelix.rc. The
-// text is made from the four numbers, so the two forms cannot disagree.
+// The program's one version number. CMakeLists.txt reads the four numbers
+// from here for the project's version (and so the packages' names), the .rc
+// puts them into the version information, and ambrelix-cli --version prints
+// the release text. Each text is made from the numbers, so no two forms can
+// disagree.
 #pragma once
 
 #define AMBRELIX_MAJOR 1
@@ -13,3 +16,5 @@
 #define AMBRELIX_VERSION_NUMBERS AMBRELIX_MAJOR, AMBRELIX_MINOR, AMBRELIX_PATCH, AMBRELIX_BUILD
 #define AMBRELIX_VERSION_TEXT \
   AMBRELIX_STRINGIZE(AMBRELIX_MAJOR.AMBRELIX_MINOR.AMBRELIX_PATCH.AMBRELIX_BUILD)
+// The version users see in package names and in the companion's answer.
+#define AMBRELIX_RELEASE_TEXT AMBRELIX_STRINGIZE(AMBRELIX_MAJOR.AMBRELIX_MINOR.AMBRELIX_PATCH)

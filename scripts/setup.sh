@@ -8,6 +8,7 @@ packages=(
   mingw-w64 g++-mingw-w64-i686 libz-mingw-w64-dev
   wine wine64 wine32:i386 xvfb xauth x11-utils xdotool imagemagick librsvg2-bin fonts-liberation fonts-wine
   time
+  nsis unzip
 )
 # libFuzzer's runtime has a different home on different releases.
 optional=(libclang-rt-dev libclang-rt-14-dev)

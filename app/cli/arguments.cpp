@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "calc/unicode.h"
+#include "resources/version.h"
 
 namespace ambrelix::cli {
 
@@ -12,7 +13,7 @@ const char kUsageSynopsis[] =
     "usage: ambrelix-cli --mode height|turns|none --D T --P T (--A T | --n T) --OD T --ID T\n"
     "                    [--t1 T] [--t2 T] [--tail1] [--tail2] [--decimal C] [--thousand C]\n"
     "       ambrelix-cli --csv FILE|- [--decimal C] [--thousand C]\n"
-    "       ambrelix-cli --help\n";
+    "       ambrelix-cli --help | --version\n";
 
 const char kHelpText[] =
     "Ambrelix console companion: the geometry of a tube wound into a cylindrical helix.\n"
@@ -49,6 +50,8 @@ const char kHelpText[] =
     "Exit status: 0 done; 1 the calculation failed (the message is on standard error);\n"
     "2 the command line or the CSV file is malformed; 3 reading, writing or memory failed.\n";
 
+const char kVersionText[] = "ambrelix-cli " AMBRELIX_RELEASE_TEXT "\n";
+
 namespace {
 
 enum Option : std::size_t {
@@ -67,6 +70,7 @@ enum Option : std::size_t {
   kThousand,
   kCsv,
   kHelp,
+  kVersion,
   kOptionCount
 };
 
@@ -91,6 +95,7 @@ constexpr std::array<KnownOption, kOptionCount> kOptions = {{
     {"--thousand", true},
     {"--csv", true},
     {"--help", false},
+    {"--version", false},
 }};
 
 struct Given {
@@ -134,6 +139,11 @@ Invocation ParseArguments(const std::vector<std::string>& args) {
       throw UsageError("unexpected argument '" + arg + "'");
     }
     if (o == kHelp) return Invocation{};
+    if (o == kVersion) {
+      Invocation version;
+      version.kind = Invocation::Kind::kVersion;
+      return version;
+    }
     if (given[o].present) throw UsageError(arg + " is given twice");
     given[o].present = true;
     if (kOptions[o].takesValue) {

@@ -27,7 +27,7 @@ struct SingleRun {
 };
 
 struct Invocation {
-  enum class Kind { kHelp, kSingleRun, kTable };
+  enum class Kind { kHelp, kVersion, kSingleRun, kTable };
   Kind kind = Kind::kHelp;
   SingleRun run;
   std::string tablePath;  // "-" for standard input
@@ -37,8 +37,10 @@ struct Invocation {
 // The arguments after the program name, UTF-8. Throws UsageError.
 Invocation ParseArguments(const std::vector<std::string>& args);
 
-// The synopsis shown under a usage error, and the full help.
+// The synopsis shown under a usage error, the full help, and the answer to
+// --version.
 extern const char kUsageSynopsis[];
 extern const char kHelpText[];
+extern const char kVersionText[];
 
 }  // namespace ambrelix::cli

@@ -119,6 +119,10 @@ int RunCompanion(const std::vector<std::string>& args) noexcept {
         out.Write(kHelpText);
         out.Flush();
         return kExitDone;
+      case Invocation::Kind::kVersion:
+        out.Write(kVersionText);
+        out.Flush();
+        return kExitDone;
       case Invocation::Kind::kSingleRun:
         return RunSingle(invocation, out);
       case Invocation::Kind::kTable:

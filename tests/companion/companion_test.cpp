@@ -251,6 +251,14 @@ TEST(CommandLine, HelpPrintsTheUsage) {
   EXPECT_EQ(r.err, "");
 }
 
+// The project's version as CMake read it, against the companion's own text.
+TEST(CommandLine, VersionPrintsTheProjectsVersion) {
+  const ProcessResult r = Cli({"--mode", "height", "--version"});
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.out, "ambrelix-cli " AMBRELIX_PROJECT_RELEASE "\n");
+  EXPECT_EQ(r.err, "");
+}
+
 // ---- what-if tables ----
 
 constexpr char kResultHeader[] =
