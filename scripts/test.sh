@@ -62,7 +62,7 @@ if build fuzz; then
   for source in tests/fuzz/*_fuzzer.cpp; do
     target=$(basename "$source" _fuzzer.cpp)
     corpus=$(mktemp -d)
-    log=build/fuzz/$target.log
+    log=build/fuzz/$target-short.log
     if build/fuzz/tests/fuzz/${target}_fuzzer -max_total_time="${AMBRELIX_FUZZ_SECONDS:-15}" \
         -timeout=60 -artifact_prefix="build/fuzz/$target-" "$corpus" "tests/fuzz/corpus/$target" \
         >/dev/null 2>"$log"; then
