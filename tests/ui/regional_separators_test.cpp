@@ -7,27 +7,10 @@
 
 #include <string>
 
+#include "tests/support/user_separators_win32.h"
+
 namespace ambrelix::ui {
 namespace {
-
-// The user's separators as they were, put back when the test ends.
-class UserSeparatorsRestored {
- public:
-  UserSeparatorsRestored() {
-    GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, decimal_, 16);
-    GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, thousand_, 16);
-  }
-  ~UserSeparatorsRestored() {
-    SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, decimal_);
-    SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, thousand_);
-  }
-  UserSeparatorsRestored(const UserSeparatorsRestored&) = delete;
-  UserSeparatorsRestored& operator=(const UserSeparatorsRestored&) = delete;
-
- private:
-  wchar_t decimal_[16] = {};
-  wchar_t thousand_[16] = {};
-};
 
 struct Case {
   const wchar_t* decimal;
@@ -36,7 +19,7 @@ struct Case {
 };
 
 TEST(RegionalSeparators, WhatTheUserTypedIsUsedOnlyWhenItIsUsable) {
-  const UserSeparatorsRestored restored;
+  const test_support::UserSeparatorsRestored restored;
   const Case cases[] = {
       {L",", L".", u',', u'.'}, {L".", L"'", u'.', u'\''}, {L",", L"\u00A0", u',', u'\u00A0'},
       {L"e", L",", u'.', u','}, {L"5", L",", u'.', u','},  {L"..", L",", u'.', u','},
