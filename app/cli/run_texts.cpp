@@ -19,8 +19,7 @@ bool WidenAscii(std::u16string& out, std::string_view text) {
 
 bool Short(std::string_view field) { return field.size() <= kQuotedCharacters; }
 
-}  // namespace
-
+// The error box text for a field that does not read, quoting its bytes.
 std::string NotANumberMessage(std::string_view field) {
   static const std::string tail = Utf16ToUtf8(ErrorBoxText(kNotAValidNumberTail));
   const std::size_t kept = Utf8CharactersPrefix(field, kQuotedCharacters);
@@ -32,6 +31,8 @@ std::string NotANumberMessage(std::string_view field) {
   message.append(tail);
   return message;
 }
+
+}  // namespace
 
 std::optional<std::string> SetRunTexts(CalculationRequest& request,
                                        const std::array<std::string_view, kRunInputCount>& fields,

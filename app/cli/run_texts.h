@@ -28,7 +28,4 @@ std::optional<std::string> SetRunTexts(CalculationRequest& request,
                                        const std::array<std::string_view, kRunInputCount>& fields,
                                        NumberSeparators separators);
 
-// The error box text for a field that does not read, as above.
-std::string NotANumberMessage(std::string_view field);
-
 }  // namespace ambrelix::cli
