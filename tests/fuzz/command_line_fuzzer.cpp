@@ -21,9 +21,11 @@
 namespace {
 
 constexpr char kTable[] =
-    "mode,D,P,A,n,OD,ID,t1,t2,tail1,tail2\n"
-    "height,80,4.2,101,,3.2,1.2,100,120,1,0\n"
-    "turns,80,4.2,,20,3.2,1.2,,,,\n";
+    "mode,D,P,A,n,L,OD,ID,t1,t2,tail1,tail2,density,material\n"
+    "height,80,4.2,101,,,3.2,1.2,100,120,1,0,,\n"
+    "turns,80,4.2,,20,,3.2,1.2,,,,,,\n"
+    "length,80,4.2,,,6,3.2,1.2,100,,1,,,copper\n"
+    "length,80,4.2,,,0.2,3.2,1.2,300,,1,,8.96,\n";
 
 void Require(bool condition, const char* what) {
   if (condition) return;

@@ -4,11 +4,12 @@
 // Checks: the table written (and where it stopped) does not depend on how
 // the input arrived or how many threads computed it; what is written reads
 // back as CSV, one record per row read, each echoing that row's fields as
-// they were and adding the ten result columns, numbers that read back, or
-// an error, or nothing for a row that asks for no calculation.
+// they were and adding the ten result columns (fourteen with the tube's
+// extras), numbers that read back, or an error, or nothing for a row that
+// asks for no calculation.
 //
-// Input: byte 0 picks how the input is split and the workers, byte 1 the
-// separators; the rest is the file.
+// Input: byte 0 picks how the input is split, the workers and whether the
+// extras are written, byte 1 the separators; the rest is the file.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -33,6 +34,7 @@ constexpr std::size_t kChunks[] = {1, 2, 7, 64, 4096};
 constexpr NumberSeparators kSeparators[] = {
     {u'.', u','}, {u',', u'.'}, {u'.', u'\''}, {u',', u'\u00A0'}, {u'\u066B', u'\u066C'}};
 constexpr std::size_t kResultColumns = 10;
+constexpr std::size_t kExtrasColumns = 4;  // the last, the mass, is empty without a density
 
 void Require(bool condition, const char* what) {
   if (condition) return;
@@ -45,11 +47,12 @@ struct Table {
   std::optional<MalformedTable> malformed;
 };
 
-Table Run(std::string_view csv, std::size_t chunk, unsigned workers, NumberSeparators s) {
+Table Run(std::string_view csv, std::size_t chunk, unsigned workers, NumberSeparators s,
+          bool extras) {
   MemorySource input(csv, chunk);
   Table t;
   StringSink output;
-  t.malformed = RunBatch(input, output, BatchOptions{s, workers});
+  t.malformed = RunBatch(input, output, BatchOptions{s, workers, extras});
   t.out = std::move(output.text);
   return t;
 }
@@ -96,11 +99,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size < 2) return 0;
   const std::size_t chunk = kChunks[data[0] % std::size(kChunks)];
   const unsigned workers = 1 + (data[0] >> 4) % 2;
+  const bool extras = (data[0] >> 5) % 2 != 0;
   const NumberSeparators separators = kSeparators[data[1] % std::size(kSeparators)];
   const std::string_view csv(reinterpret_cast<const char*>(data + 2), size - 2);
 
-  const Table whole = Run(csv, csv.size() + 1, 0, separators);
-  const Table pieces = Run(csv, chunk, workers, separators);
+  const Table whole = Run(csv, csv.size() + 1, 0, separators, extras);
+  const Table pieces = Run(csv, chunk, workers, separators, extras);
   Require(pieces.out == whole.out, "the pieces or the workers changed the table");
   Require(pieces.malformed.has_value() == whole.malformed.has_value() &&
               (!whole.malformed || (pieces.malformed->line == whole.malformed->line &&
@@ -116,24 +120,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::vector<Record> read = Records(csv, written.size());
   Require(read.size() == written.size(), "not one record written per row read");
   const std::size_t columns = read[0].size();
+  const std::size_t results = kResultColumns + (extras ? kExtrasColumns : 0);
   for (std::size_t row = 0; row < written.size(); ++row) {
     const Record& in = read[row];
     const Record& out = written[row];
-    Require(in.size() == columns && out.size() == columns + kResultColumns,
+    Require(in.size() == columns && out.size() == columns + results,
             "a record has the wrong number of fields");
     for (std::size_t c = 0; c < columns; ++c)
       Require(out[c] == in[c], "a field was not echoed as it was");
     if (row == 0) continue;
     const std::string& error = out.back();
-    const std::string& warning = out[out.size() - 2];
+    const std::string& warning = out[columns + kResultColumns - 2];
     if (!error.empty() || warning.empty()) {
       for (std::size_t c = columns; c + 1 < out.size(); ++c)
         Require(out[c].empty(), "a row without results has a result");
       continue;
     }
     Require(warning == "true" || warning == "false", "the gap warning is not true or false");
-    for (std::size_t c = columns; c + 2 < out.size(); ++c)
+    for (std::size_t c = columns; c + 1 < out.size(); ++c) {
+      if (c == columns + kResultColumns - 2) continue;                // the warning
+      if (c == out.size() - 2 && extras && out[c].empty()) continue;  // no density, no mass
       Require(ReadsAsNumber(out[c], separators), "a result does not read as a number");
+    }
   }
   return 0;
 }
