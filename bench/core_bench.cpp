@@ -56,6 +56,30 @@ void BM_strtold(benchmark::State& state) {
 }
 BENCHMARK(BM_strtold);
 
+// A million digits of "1" (past the extended range after 4933 of them) or
+// of "0" (never out of range): what one hostile field costs per digit.
+std::string MillionDigits(const benchmark::State& state) {
+  return std::string(std::size_t{1} << 20, state.range(0) == 1 ? '1' : '0');
+}
+
+void BM_TextToNumberMillionDigits(benchmark::State& state) {
+  const std::u16string text = Utf8ToUtf16(MillionDigits(state));
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(TextToNumberLenient(text, kDot));
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(BM_TextToNumberMillionDigits)->Arg(0)->Arg(1);
+
+void BM_strtoldMillionDigits(benchmark::State& state) {
+  const std::string text = MillionDigits(state);
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(std::strtold(text.c_str(), nullptr));
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(BM_strtoldMillionDigits)->Arg(0)->Arg(1);
+
 void BM_NumberToFixedText2(benchmark::State& state) {
   const auto values = Values();
   std::size_t i = 0;

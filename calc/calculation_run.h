@@ -24,6 +24,14 @@ inline constexpr std::array<RunInput, kRunInputCount> kRunInputs = {
     RunInput::D,  RunInput::P,  RunInput::A,  RunInput::n,
     RunInput::OD, RunInput::ID, RunInput::t1, RunInput::t2};
 
+// A run reads A only when the height is given and n only when the turns
+// are given; every other text always.
+constexpr bool RunReads(SolveMode mode, RunInput input) {
+  if (input == RunInput::A) return mode == SolveMode::HeightGiven;
+  if (input == RunInput::n) return mode == SolveMode::TurnsGiven;
+  return true;
+}
+
 struct CalculationRequest {
   // The checked item of the solve-mode group; none checked means the run
   // does nothing.

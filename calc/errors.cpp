@@ -25,12 +25,11 @@ ArithmeticFault::ArithmeticFault(FaultKind kind)
 namespace {
 
 std::u16string NotAValidNumber(std::u16string_view text) {
-  constexpr std::u16string_view kTail = u"' is not a valid floating point value";
   std::u16string message;
-  message.reserve(text.size() + kTail.size() + 1);
+  message.reserve(text.size() + kNotAValidNumberTail.size() + 1);
   message.push_back(u'\'');
   message.append(text);
-  message.append(kTail);
+  message.append(kNotAValidNumberTail);
   return message;
 }
 

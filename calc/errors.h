@@ -34,6 +34,8 @@ class ArithmeticFault : public CalcError {
 };
 
 // A field text that is not a number: "'<text>' is not a valid floating point value".
+inline constexpr std::u16string_view kNotAValidNumberTail =
+    u"' is not a valid floating point value";
 class ConversionError : public CalcError {
  public:
   explicit ConversionError(std::u16string_view text);

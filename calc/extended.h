@@ -41,6 +41,12 @@ static_assert(std::numeric_limits<Extended>::has_denorm == std::denorm_present,
 // every result to double's significand. Arithmetic in registers is not
 // ordered against the control word by the compiler, so the arithmetic under
 // a scope runs in an AMBRELIX_OUT_OF_LINE function called while it lives.
+//
+// The arithmetic here leaves exception flags behind (a division by zero, an
+// overflow), masked while the scope lives. A caller whose word unmasks any of
+// them, as hosts written in Delphi do, would take a floating-point trap at
+// its next x87 instruction, so the flags are cleared before its word comes
+// back. A caller with every exception masked keeps them, as sticky flags.
 class X87Scope {
  public:
   X87Scope() noexcept {
@@ -49,6 +55,7 @@ class X87Scope {
     if (saved_ != wanted) asm volatile("fldcw %0" ::"m"(wanted) : "memory");
   }
   ~X87Scope() {
+    if ((saved_ & kExceptionMasks) != kExceptionMasks) asm volatile("fnclex" ::: "memory");
     std::uint16_t now;
     asm volatile("fnstcw %0" : "=m"(now)::"memory");
     if (now != saved_) asm volatile("fldcw %0" ::"m"(saved_) : "memory");
@@ -59,6 +66,8 @@ class X87Scope {
   // Precision control 11 (64 bits), rounding control 00 (nearest-even),
   // all six exception masks set.
   static constexpr std::uint16_t kExtendedNearestMasked = 0x037F;
+  // Invalid operation, denormal, division by zero, overflow, underflow, precision.
+  static constexpr std::uint16_t kExceptionMasks = 0x003F;
 
   static std::uint16_t Current() noexcept {
     std::uint16_t cw;

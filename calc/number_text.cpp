@@ -1,5 +1,6 @@
 #include "calc/number_text.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -108,54 +109,115 @@ Extended ScaleByPowerOfTen(Extended value, std::int64_t e, OnFault&& fault) {
 
 enum class ReadStatus { kOk, kMalformed, kOutOfRange };
 
-bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+template <class Char>
+bool IsDigit(Char c) {
+  return c >= Char('0') && c <= Char('9');
+}
 
-// Runs inside an X87Scope, out of line so its arithmetic stays there.
-AMBRELIX_OUT_OF_LINE ReadStatus ReadNumber(std::u16string_view t, char16_t decimal, Extended& out) {
+// Where the parts of a text that fits the grammar lie, for CompactNumberText.
+struct NumberLayout {
+  bool negative = false;
+  std::size_t integerBegin = 0, integerEnd = 0;    // the digits before the separator
+  bool separator = false;                          // the decimal separator is there
+  std::size_t fractionBegin = 0, fractionEnd = 0;  // the digits after it
+  std::int64_t exponent = 0;
+};
+
+// The grammar over code units: UTF-16 with a one-unit separator, or UTF-8
+// with the separator's encoding (an empty one never matches). Every other
+// character of the grammar is ASCII, so no UTF-8 sequence is split. Once a
+// fault is recorded the value can only be out of range, so the remaining
+// digits are checked against the grammar without arithmetic: a long run of
+// digits past the extended range would otherwise go on multiplying
+// infinities. Runs inside an X87Scope, out of line so its arithmetic stays
+// there.
+template <class Char>
+AMBRELIX_OUT_OF_LINE ReadStatus ReadNumber(std::basic_string_view<Char> t,
+                                           std::basic_string_view<Char> decimal, Extended& out,
+                                           NumberLayout* layout = nullptr) {
   const std::size_t n = t.size();
   std::size_t i = 0;
-  while (i < n && t[i] == u' ') ++i;
+  while (i < n && t[i] == Char(' ')) ++i;
 
   bool negative = false;
-  if (i < n && (t[i] == u'+' || t[i] == u'-')) negative = t[i++] == u'-';
+  if (i < n && (t[i] == Char('+') || t[i] == Char('-'))) negative = t[i++] == Char('-');
 
   RecordFaults faults;
   Extended value = 0;
-  bool mantissa = false;
-  std::int64_t decimals = 0;
-  while (i < n && IsDigit(t[i])) {
-    value = ext::Add(ext::Mul(value, Extended{10}, faults), Extended(t[i++] - u'0'), faults);
+  auto digits = [&] {
+    for (; i < n && IsDigit(t[i]); ++i)
+      if (!faults.faulted)
+        value = ext::Add(ext::Mul(value, Extended{10}, faults), Extended(t[i] - Char('0')), faults);
+  };
+
+  const std::size_t integerBegin = i;
+  digits();
+  const std::size_t integerEnd = i;
+  bool mantissa = integerEnd != integerBegin;
+  const bool separator =
+      !decimal.empty() && i < n && t[i] == decimal[0] && t.substr(i).starts_with(decimal);
+  if (separator) {
+    i += decimal.size();
     mantissa = true;
   }
-  if (i < n && t[i] == decimal) {
-    ++i;
-    mantissa = true;
-    while (i < n && IsDigit(t[i])) {
-      value = ext::Add(ext::Mul(value, Extended{10}, faults), Extended(t[i++] - u'0'), faults);
-      ++decimals;
-    }
-  }
+  const std::size_t fractionBegin = i;
+  if (separator) digits();
+  const std::size_t fractionEnd = i;
   if (!mantissa) return ReadStatus::kMalformed;
+  const auto decimals = static_cast<std::int64_t>(fractionEnd - fractionBegin);
 
   std::int64_t exponent = 0;
-  if (i < n && (t[i] == u'E' || t[i] == u'e')) {
+  if (i < n && (t[i] == Char('E') || t[i] == Char('e'))) {
     ++i;
     bool negativeExponent = false;
-    if (i < n && (t[i] == u'+' || t[i] == u'-')) negativeExponent = t[i++] == u'-';
-    while (i < n && IsDigit(t[i]) && exponent < 500) exponent = exponent * 10 + (t[i++] - u'0');
+    if (i < n && (t[i] == Char('+') || t[i] == Char('-'))) negativeExponent = t[i++] == Char('-');
+    while (i < n && IsDigit(t[i]) && exponent < 500)
+      exponent = exponent * 10 + (t[i++] - Char('0'));
     if (i < n && IsDigit(t[i])) return ReadStatus::kMalformed;
     if (negativeExponent) exponent = -exponent;
   }
 
-  while (i < n && t[i] == u' ') ++i;
+  while (i < n && t[i] == Char(' ')) ++i;
   if (i != n) return ReadStatus::kMalformed;
+  if (faults.faulted) return ReadStatus::kOutOfRange;
 
   value = ScaleByPowerOfTen(value, exponent - decimals, faults);
   if (negative) value = -value;
   if (faults.faulted) return ReadStatus::kOutOfRange;
   out = value;
+  if (layout)
+    *layout = {negative, integerBegin, integerEnd, separator, fractionBegin, fractionEnd, exponent};
   return ReadStatus::kOk;
 }
+
+ReadStatus ReadNumber(std::u16string_view t, char16_t decimal, Extended& out) {
+  return ReadNumber(t, std::u16string_view(&decimal, 1), out);
+}
+
+// The separator as UTF-8; a surrogate is no character and encodes as nothing.
+struct Utf8Separator {
+  explicit Utf8Separator(char16_t c) {
+    if (c < 0x80) {
+      bytes[size++] = static_cast<char>(c);
+    } else if (c < 0x800) {
+      bytes[size++] = static_cast<char>(0xC0 | c >> 6);
+      bytes[size++] = static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0xD800 || c > 0xDFFF) {
+      bytes[size++] = static_cast<char>(0xE0 | c >> 12);
+      bytes[size++] = static_cast<char>(0x80 | (c >> 6 & 0x3F));
+      bytes[size++] = static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  std::string_view view() const { return {bytes, size}; }
+
+  char bytes[3] = {};
+  std::size_t size = 0;
+};
+
+// Fraction zeros in front of the first significant digit beyond this many
+// cannot change the value: with an exponent of at most 4999 the scale is
+// then below 10^-5120, which reads as zero with or without the rest.
+constexpr std::size_t kFractionZerosThatMatter = 10119;
 
 // The value as 18 significant digits: |value| ≈ 0.d1…d18 × 10^exponent.
 struct SignificantDigits {
@@ -278,6 +340,62 @@ Extended TextToNumberLenient(std::u16string_view text, NumberSeparators separato
   for (char16_t c : text)
     if (c != separators.thousand) stripped.push_back(c);
   return ReadNumber(stripped, separators.decimal, value) == ReadStatus::kOk ? value : 0;
+}
+
+bool IsUsableSeparator(char16_t c) {
+  const bool control = c < 0x20 || (c >= 0x7F && c <= 0x9F);
+  const bool surrogate = c >= 0xD800 && c <= 0xDFFF;
+  const bool inGrammar = IsDigit(c) || c == u'+' || c == u'-' || c == u'e' || c == u'E';
+  return !control && !surrogate && !inGrammar && c != u'"';
+}
+
+SeparatorChoice SeparatorsFromRegionalSettings(std::optional<std::u16string_view> decimal,
+                                               std::optional<std::u16string_view> thousand) {
+  const bool noGrouping = thousand && thousand->empty();
+  const bool usable = decimal && thousand && decimal->size() == 1 &&
+                      IsUsableSeparator((*decimal)[0]) &&
+                      (noGrouping || (thousand->size() == 1 && IsUsableSeparator((*thousand)[0]) &&
+                                      (*thousand)[0] != (*decimal)[0]));
+  if (!usable) return {NumberSeparators{u'.', u','}, false};
+  return {NumberSeparators{(*decimal)[0], noGrouping ? u'\0' : (*thousand)[0]}, true};
+}
+
+std::optional<std::u16string> CompactNumberText(std::string_view text,
+                                                NumberSeparators separators) {
+  const Utf8Separator decimal(separators.decimal);
+  Extended value;
+  NumberLayout at;
+  {
+    X87Scope fpu;
+    if (ReadNumber(text, decimal.view(), value, &at) != ReadStatus::kOk) return std::nullopt;
+  }
+  std::u16string compact;
+  auto append = [&](std::size_t begin, std::size_t end) {
+    for (std::size_t k = begin; k < end; ++k) compact.push_back(static_cast<char16_t>(text[k]));
+  };
+  if (at.negative) compact.push_back(u'-');
+  // A zero integer part keeps one digit: with a space as the separator a
+  // text cannot start with it.
+  std::size_t integer = at.integerBegin;
+  while (integer < at.integerEnd && text[integer] == '0') ++integer;
+  const bool integerIsZero = integer == at.integerEnd;
+  if (integerIsZero) compact.push_back(u'0');
+  append(integer, at.integerEnd);
+  if (at.separator) {
+    compact.push_back(separators.decimal);
+    std::size_t fraction = at.fractionBegin;
+    if (integerIsZero) {
+      while (fraction < at.fractionEnd && text[fraction] == '0') ++fraction;
+      const std::size_t zeros = fraction - at.fractionBegin;
+      compact.append(std::min(zeros, kFractionZerosThatMatter), u'0');
+    }
+    append(fraction, at.fractionEnd);
+  }
+  if (at.exponent != 0) {
+    compact.push_back(u'E');
+    for (char c : std::to_string(at.exponent)) compact.push_back(static_cast<char16_t>(c));
+  }
+  return compact;
 }
 
 Extended TextToNumberLenient(std::u16string_view text, const SeparatorProvider& separators) {

@@ -3,6 +3,7 @@
 // a number and its text in Ambrelix goes through these three operations.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -37,6 +38,25 @@ class FixedSeparators final : public SeparatorProvider {
   NumberSeparators separators_;
 };
 
+// Whether a character can separate the parts of a number text: one
+// character (no surrogate half) that is not a digit, "+", "-", "e", "E", a
+// control character or the double quote, any of which would make texts
+// ambiguous or break the companion's line and CSV formats. An apostrophe, a
+// space and U+00A0 are real thousand separators and are usable.
+bool IsUsableSeparator(char16_t c);
+
+// The separators from the texts the user's regional settings hold, which
+// may be anything the user typed; nullopt for a setting that could not be
+// read. They are used when the decimal separator is one usable character and
+// the thousand separator is another one, or empty (no grouping: U+0000, which
+// no text holds); otherwise "." and "," are, and `fromSettings` is false.
+struct SeparatorChoice {
+  NumberSeparators separators;
+  bool fromSettings;
+};
+SeparatorChoice SeparatorsFromRegionalSettings(std::optional<std::u16string_view> decimal,
+                                               std::optional<std::u16string_view> thousand);
+
 // The strict reading: optional spaces, an optional sign, digits with at most
 // one decimal separator (at least one digit or the separator), an optional
 // exponent ("E" alone means 0; digits are taken while the exponent is below
@@ -49,6 +69,17 @@ Extended TextToNumber(std::u16string_view text, NumberSeparators separators);
 // still does not read gives 0. Never throws.
 Extended TextToNumberLenient(std::u16string_view text, const SeparatorProvider& separators);
 Extended TextToNumberLenient(std::u16string_view text, NumberSeparators separators);
+
+// For a UTF-8 text that TextToNumber would read (a file's field, an
+// argument), a text that TextToNumber reads to the same value, bit for bit,
+// and of at most about 15,000 characters however long the text is; nullopt
+// when the text does not read. The spaces around the number, the leading
+// zeros of its integer part and of its exponent go, and of the leading zeros
+// of a fraction only as many stay as can matter. The text is read in place:
+// a byte outside a valid UTF-8 sequence is never the separator. Meant for
+// separators UsableSeparators accepts (a separator that is a digit or a sign
+// makes the grammar ambiguous).
+std::optional<std::u16string> CompactNumberText(std::string_view text, NumberSeparators separators);
 
 // Fixed-point text with `decimals` decimals (0 to 18): the value's first 18
 // significant digits, then rounded at the last decimal with halves away from

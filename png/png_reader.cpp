@@ -139,15 +139,15 @@ Header ReadHeader(const Chunk& ihdr) {
   return header;
 }
 
-// Inflates the zlib stream spread over the IDAT chunks into a buffer one byte
-// larger than the filtered rows need, so that surplus data shows as a full
-// buffer rather than going unnoticed.
+// Inflates the zlib stream spread over the IDAT chunks into a buffer that
+// grows with the data, up to one byte more than the filtered rows need, so
+// that surplus data shows as a full buffer rather than going unnoticed. The
+// header's size alone allocates nothing: a few bytes of file claiming a
+// quarter-gigabyte picture cost what their data inflates to.
 class Inflater {
  public:
-  explicit Inflater(std::size_t expected) : expected_(expected), out_(expected + 1) {
+  explicit Inflater(std::size_t expected) : expected_(expected) {
     if (inflateInit(&stream_) != Z_OK) throw std::bad_alloc();
-    stream_.next_out = out_.data();
-    stream_.avail_out = static_cast<uInt>(out_.size());
   }
   ~Inflater() { inflateEnd(&stream_); }
   Inflater(const Inflater&) = delete;
@@ -158,6 +158,7 @@ class Inflater {
     stream_.avail_in = static_cast<uInt>(data.size());
     while (stream_.avail_in > 0) {
       if (ended_) Damaged("there is data after the end of the compressed image data");
+      if (stream_.avail_out == 0) Grow();
       const int result = inflate(&stream_, Z_NO_FLUSH);
       if (stream_.total_out > expected_) Damaged("too much image data for its size");
       switch (result) {
@@ -165,6 +166,9 @@ class Inflater {
           break;
         case Z_STREAM_END:
           ended_ = true;
+          break;
+        case Z_BUF_ERROR:  // no room for output: the next round grows the buffer
+          if (stream_.avail_out != 0) Damaged("the compressed image data is corrupt");
           break;
         case Z_MEM_ERROR:
           throw std::bad_alloc();
@@ -177,11 +181,20 @@ class Inflater {
   std::vector<std::uint8_t> Finish() {
     if (stream_.total_out < expected_) Damaged("too little image data for its size");
     if (!ended_) Damaged("the compressed image data is incomplete");
-    out_.pop_back();
+    out_.resize(expected_);
     return std::move(out_);
   }
 
  private:
+  // Doubles the buffer, from 64 KiB up to expected_ + 1 bytes.
+  void Grow() {
+    const std::size_t used = out_.size();
+    const std::size_t wanted = std::min(expected_ + 1, std::max<std::size_t>(used * 2, 1 << 16));
+    out_.resize(wanted);
+    stream_.next_out = out_.data() + used;
+    stream_.avail_out = static_cast<uInt>(wanted - used);
+  }
+
   std::size_t expected_;
   std::vector<std::uint8_t> out_;
   z_stream stream_{};

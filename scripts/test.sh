@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds Ambrelix and runs every test: the native tests, the Windows build's
 # tests under Wine (in a throwaway prefix on a private X display) and a short
-# fuzzing run of the number texts. Installs what is missing first.
+# run of each fuzzer. Installs what is missing first.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -61,17 +61,24 @@ else
   failed=$((failed + 1)); summary+=("win32: build failed")
 fi
 
-echo "== fuzzing the number texts"
+echo "== fuzzing every parser of untrusted bytes, briefly"
+# Each target runs from its seeds for AMBRELIX_FUZZ_SECONDS (default 15);
+# bench/fuzz.sh runs them at length.
 if build fuzz; then
-  corpus=$(mktemp -d)
-  if build/fuzz/tests/fuzz/number_text_fuzzer -max_total_time="${AMBRELIX_FUZZ_SECONDS:-30}" \
-      -artifact_prefix=build/fuzz/ "$corpus" tests/fuzz/corpus >/dev/null 2>build/fuzz/fuzz.log; then
-    passed=$((passed + 1)); summary+=("fuzz: clean")
-  else
-    tail -40 build/fuzz/fuzz.log
-    failed=$((failed + 1)); summary+=("fuzz: crash or sanitizer report, see build/fuzz/fuzz.log")
-  fi
-  rm -rf "$corpus"
+  for source in tests/fuzz/*_fuzzer.cpp; do
+    target=$(basename "$source" _fuzzer.cpp)
+    corpus=$(mktemp -d)
+    log=build/fuzz/$target-short.log
+    if build/fuzz/tests/fuzz/${target}_fuzzer -max_total_time="${AMBRELIX_FUZZ_SECONDS:-15}" \
+        -timeout=60 -artifact_prefix="build/fuzz/$target-" "$corpus" "tests/fuzz/corpus/$target" \
+        >/dev/null 2>"$log"; then
+      passed=$((passed + 1)); summary+=("fuzz $target: clean")
+    else
+      tail -40 "$log"
+      failed=$((failed + 1)); summary+=("fuzz $target: crash or sanitizer report, see $log")
+    fi
+    rm -rf "$corpus"
+  done
 else
   failed=$((failed + 1)); summary+=("fuzz: build failed")
 fi

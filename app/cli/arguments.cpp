@@ -1,6 +1,7 @@
 #include "app/cli/arguments.h"
 
 #include <array>
+#include <cstdio>
 #include <string_view>
 
 #include "calc/tube_extras.h"
@@ -37,7 +38,9 @@ const char kHelpText[] =
     "               counted tails are cut from the tube first, and tails longer than the\n"
     "               tube fail with \"The tails are longer than the tube.\"\n"
     "  --decimal C  decimal separator, one character (default .)\n"
-    "  --thousand C thousand separator, one character (default ,)\n"
+    "  --thousand C thousand separator, one character (default , or, when the decimal\n"
+    "               separator is a comma, .); the two differ, and neither is a digit,\n"
+    "               +, -, e, E, a control character or \"\n"
     "Each T is read exactly as given. Prints one line per result written, in the\n"
     "calculator's order: the control's name, a tab, the text; then gapWarning, a tab,\n"
     "true or false. Length mode prints what turns mode prints, with the turns as edN\n"
@@ -60,9 +63,10 @@ const char kHelpText[] =
     "\n"
     "--csv FILE (or - for standard input): one calculation per row. The header names\n"
     "the columns, in any order, from mode,D,P,A,n,L,OD,ID,t1,t2,tail1,tail2,density,\n"
-    "material; mode is height, turns, length or none; tail1 and tail2 are 1 or 0;\n"
-    "material is one of the names above. A missing column reads as an empty text (t1\n"
-    "and t2 as 0, the tails as 0). Each row is written back with\n"
+    "material; mode must be there, and is height, turns, length or none; tail1 and\n"
+    "tail2 are 1, 0 or empty (0); material is empty or one of the names above. A\n"
+    "missing column reads as an empty text (t1 and t2 as 0, the tails as 0). Each row\n"
+    "is written back with\n"
     "gap_mm,helix_height_mm,coil_od_mm,coil_id_mm,overall_height_mm,turns,length_m,\n"
     "volume_ml,gap_warning,error appended; a row that does not calculate has its message\n"
     "in error and the table goes on. With --extras the columns outside_area_m2,\n"
@@ -120,12 +124,24 @@ struct Given {
 
 std::string Name(Option o) { return std::string(kOptions[o].name); }
 
+// A separator as a message shows it: a control character by its code, so
+// that it cannot break the message's line.
+std::string Shown(char16_t c) {
+  if (c >= 0x20 && !(c >= 0x7F && c <= 0x9F)) return "'" + Utf16ToUtf8({&c, 1}) + "'";
+  char code[8];
+  std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
+  return code;
+}
+
 // One character of the user's choice, which must fit the separators' single
-// UTF-16 unit.
+// UTF-16 unit and leave number texts unambiguous.
 char16_t Separator(const std::string& text, Option o) {
   const std::u16string wide = Utf8ToUtf16(text);
   if (wide.size() != 1 || Utf16ToUtf8(wide) != text)
     throw UsageError(Name(o) + " takes exactly one character, not '" + text + "'");
+  if (!IsUsableSeparator(wide[0]))
+    throw UsageError(Name(o) + " cannot be " + Shown(wide[0]) +
+                     ": a separator is not a digit, +, -, e, E, a control character or \"");
   return wide[0];
 }
 
@@ -156,10 +172,16 @@ Invocation ParseArguments(const std::vector<std::string>& args) {
   }
 
   Invocation invocation;
-  if (given[kDecimal].present)
-    invocation.separators.decimal = Separator(given[kDecimal].value, kDecimal);
-  if (given[kThousand].present)
-    invocation.separators.thousand = Separator(given[kThousand].value, kThousand);
+  NumberSeparators& separators = invocation.separators;
+  if (given[kDecimal].present) separators.decimal = Separator(given[kDecimal].value, kDecimal);
+  if (given[kThousand].present) {
+    separators.thousand = Separator(given[kThousand].value, kThousand);
+    if (separators.thousand == separators.decimal)
+      throw UsageError("--decimal and --thousand must differ, not both " +
+                       Shown(separators.decimal));
+  } else if (separators.decimal == u',') {
+    separators.thousand = u'.';  // the usual partner of a decimal comma
+  }
 
   invocation.extras = given[kExtras].present;
   if (given[kDensity].present && given[kMaterial].present)

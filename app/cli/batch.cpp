@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/cli/csv.h"
+#include "app/cli/run_texts.h"
 #include "calc/calculation_run.h"
 #include "calc/errors.h"
 #include "calc/tube_extras.h"
@@ -95,6 +96,11 @@ struct Batch {
     failure = nullptr;
   }
 
+  std::size_t RowBytes(std::size_t row, std::size_t fields) const {
+    const std::size_t first = row * fields;
+    return ends[first + fields - 1] - (first == 0 ? 0 : ends[first - 1]);
+  }
+
   std::string_view Field(std::size_t row, std::size_t column, std::size_t fields) const {
     const std::size_t k = row * fields + column;
     const std::size_t begin = k == 0 ? 0 : ends[k - 1];
@@ -124,10 +130,8 @@ Layout ReadLayout(CsvReader& reader, bool extras, std::string& headerOut) {
   layout.extras = extras;
   std::size_t begin = 0;
   for (std::size_t k = 0; k < ends.size(); ++k) {
-    std::string_view name = std::string_view(text).substr(begin, ends[k] - begin);
+    const std::string_view name = std::string_view(text).substr(begin, ends[k] - begin);
     begin = ends[k];
-    // Spreadsheets save UTF-8 with a byte-order mark in front of the first name.
-    if (k == 0 && name.starts_with("\xEF\xBB\xBF")) name.remove_prefix(3);
 
     std::size_t column = 0;
     while (column < kColumnCount && kColumnNames[column] != name) ++column;
@@ -142,6 +146,8 @@ Layout ReadLayout(CsvReader& reader, bool extras, std::string& headerOut) {
     if (k > 0) headerOut.push_back(',');
     AppendCsvField(headerOut, name);
   }
+  // Without the mode no row could say what to solve for.
+  if (layout.index[kMode] < 0) throw CsvError(reader.RecordLine(), "the header has no mode column");
   headerOut.push_back(',');
   headerOut.append(kResultHeader);
   if (extras) headerOut.append(kExtrasHeader);
@@ -169,8 +175,9 @@ RowSettings ReadSettings(const Batch& b, std::size_t row, const Layout& layout,
     throw CsvError(line, "mode " + Quoted(mode) + " is not height, turns, length or none");
   }
   auto tail = [&](Column c) {
+    // An empty cell is off, as a missing column is.
     const std::string_view value = field(c);
-    if (value.empty() && layout.index[c] < 0) return false;
+    if (value.empty()) return false;
     if (value == "1") return true;
     if (value == "0") return false;
     throw CsvError(line, std::string(kColumnNames[c]) + " " + Quoted(value) + " is not 1 or 0");
@@ -229,6 +236,10 @@ class RowWriter {
   }
 
   void Format(const Batch& b, std::size_t row, std::string& out) {
+    // A long row's echo goes into `out` in one allocation rather than by
+    // doubling, which would hold the old and the new buffer at once.
+    const std::size_t rowBytes = b.RowBytes(row, layout_.fields);
+    if (rowBytes > kBatchBytes) out.reserve(out.size() + rowBytes + rowBytes / 16 + 4096);
     for (std::size_t c = 0; c < layout_.fields; ++c) {
       if (c > 0) out.push_back(',');
       AppendCsvField(out, b.Field(row, c, layout_.fields));
@@ -245,21 +256,21 @@ class RowWriter {
       const std::string_view absent = c == kT1 || c == kT2 ? "0" : "";
       return at < 0 ? absent : b.Field(row, static_cast<std::size_t>(at), layout_.fields);
     };
-    CalculationRequest& coil = request_.coil;
+    RunFields fields;
     for (std::size_t i = 0; i < kFieldColumns.size(); ++i)
-      Widen(coil.texts[i], field(kFieldColumns[i]));
+      fields.texts[i] = field(kFieldColumns[i]);
+    if (settings.lengthGiven) fields.tubeMetres = field(kL);
+    if (settings.densityGiven) fields.density = field(kDensity);
+    CalculationRequest& coil = request_.coil;
     coil.mode = settings.mode;
     coil.withT1 = settings.tail1;
     coil.withT2 = settings.tail2;
-    if (settings.lengthGiven)
-      Widen(request_.tubeMetres.emplace(), field(kL));
-    else
-      request_.tubeMetres.reset();
-    if (layout_.extras && settings.densityGiven)
-      Widen(request_.density.emplace(), field(kDensity));
-    else
-      request_.density.reset();
     request_.materialDensity = settings.materialDensity;
+    if (const std::optional<std::string> error =
+            SetRunTexts(request_, fields, separators_.Separators())) {
+      EndWithEmptyResults(out, *error);
+      return;
+    }
 
     const std::size_t resultsStart = out.size();
     try {
@@ -308,18 +319,6 @@ class RowWriter {
     out.append(kResultColumns - 1 + (layout_.extras ? kExtrasColumns : 0), ',');
     AppendCsvField(out, error);
     out.push_back('\n');
-  }
-
-  static void Widen(std::u16string& out, std::string_view text) {
-    out.resize(text.size());
-    char16_t* p = out.data();
-    for (const char c : text) {
-      if (static_cast<unsigned char>(c) >= 0x80) {
-        out = Utf8ToUtf16(text);
-        return;
-      }
-      *p++ = static_cast<char16_t>(c);
-    }
   }
 
   const Layout& layout_;

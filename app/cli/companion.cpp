@@ -1,12 +1,15 @@
 #include "app/cli/companion.h"
 
 #include <array>
+#include <cerrno>
+#include <cstring>
 #include <memory>
 #include <new>
 
 #include "app/cli/arguments.h"
 #include "app/cli/batch.h"
 #include "app/cli/byte_streams.h"
+#include "app/cli/run_texts.h"
 #include "calc/calculation_run.h"
 #include "calc/errors.h"
 #include "calc/tube_run.h"
@@ -33,16 +36,23 @@ void AppendLine(std::string& text, std::string_view name, std::u16string_view va
 int RunSingle(const Invocation& invocation, ByteSink& out) {
   const SingleRun& run = invocation.run;
   TubeRequest request;
-  CalculationRequest& coil = request.coil;
-  coil.mode = run.mode;
-  for (const RunInput input : kRunInputs)
-    coil.text(input) = Utf8ToUtf16(run.*kRunTexts[static_cast<std::size_t>(input)]);
-  coil.withT1 = run.tail1;
-  coil.withT2 = run.tail2;
-  if (run.lengthGiven) request.tubeMetres = Utf8ToUtf16(run.L);
+  request.coil.mode = run.mode;
+  request.coil.withT1 = run.tail1;
+  request.coil.withT2 = run.tail2;
   request.extras = invocation.extras;
-  if (run.density) request.density = Utf8ToUtf16(*run.density);
   request.materialDensity = run.materialDensity;
+  RunFields fields;
+  for (const RunInput input : kRunInputs) {
+    const auto i = static_cast<std::size_t>(input);
+    fields.texts[i] = run.*kRunTexts[i];
+  }
+  if (run.lengthGiven) fields.tubeMetres = run.L;
+  if (run.density) fields.density = *run.density;
+  if (const std::optional<std::string> error =
+          SetRunTexts(request, fields, invocation.separators)) {
+    ReportProblem(*error);
+    return kExitCalculationFailed;
+  }
 
   std::optional<TubeOutcome> outcome;
   try {
@@ -86,8 +96,9 @@ int RunTable(const Invocation& invocation, ByteSink& out) {
   if (!standardInput) {
     opened.reset(OpenForReading(invocation.tablePath));
     if (!opened) {
-      ReportProblem(kProgram + ("cannot open '" + invocation.tablePath + "'"));
-      return kExitMalformed;
+      ReportProblem(kProgram +
+                    ("cannot open '" + invocation.tablePath + "': " + std::strerror(errno)));
+      return kExitSystemFailure;
     }
   }
   FileSource input(standardInput ? stdin : opened.get());

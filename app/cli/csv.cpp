@@ -73,6 +73,24 @@ CsvReader::Outcome CsvReader::ParseRecord(std::string& text, std::vector<std::si
   std::uint64_t quoteLine = line_;
   recordLine_ = line_;
 
+  // Spreadsheets save UTF-8 with a byte-order mark in front of the first
+  // line; it is no part of the first field, which may then be quoted. A
+  // partial mark is data.
+  if (atStart_) {
+    atStart_ = false;
+    static constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+    std::size_t matched = 0;
+    while (matched < 3 && (pos_ != end_ || Refill()) && *pos_ == kByteOrderMark[matched]) {
+      ++pos_;
+      ++matched;
+    }
+    if (matched > 0 && matched < 3) {
+      text.append(kByteOrderMark, matched);
+      content = true;
+      state = State::kUnquoted;
+    }
+  }
+
   auto endField = [&] {
     if (ends.size() - endsStart == maxFields)
       throw CsvError(recordLine_, "more than " + std::to_string(maxFields) + " fields");

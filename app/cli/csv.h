@@ -1,6 +1,7 @@
 // Comma-separated values as RFC 4180 has them: a field may be quoted, and a
 // quoted field holds commas, line breaks and doubled quotes; spaces belong
-// to the field either way. Lines end in CRLF or LF.
+// to the field either way. Lines end in CRLF or LF; a CR alone is data. A
+// UTF-8 byte-order mark at the very start is skipped.
 #pragma once
 
 #include <cstddef>
@@ -53,6 +54,7 @@ class CsvReader {
   const char* pos_ = nullptr;
   const char* end_ = nullptr;
   bool exhausted_ = false;
+  bool atStart_ = true;     // nothing read yet: a byte-order mark may come
   std::uint64_t line_ = 1;  // the line of the next byte
   std::uint64_t recordLine_ = 1;
 };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <new>
 #include <optional>
 #include <string>
 #include <vector>
@@ -169,6 +170,74 @@ TEST(X87Scope, ResultsDoNotDependOnTheCallersPrecisionControl) {
   EXPECT_EQ(std::memcmp(&r.V, &expected.V, 10), 0);
   EXPECT_EQ(std::memcmp(&tenth, &tenthUnder53, 10), 0);
   EXPECT_EQ(text, NumberToFixedText(expected.L, 15, kDot));
+}
+
+// What the x87 holds when the core hands back to a caller.
+struct FpuAfterCall {
+  std::uint16_t control;
+  std::uint16_t status;
+};
+
+// Runs `call` under the caller's control word `word` and reads the x87 state
+// at once with no-wait instructions, before anything could trap on a pending
+// flag; then clears the flags and restores the test's own word. `call` must
+// leave its results in memory, with no x87 instruction after the core returns.
+template <class Call>
+FpuAfterCall UnderCallerWord(std::uint16_t word, Call&& call) {
+  const std::uint16_t saved = X87Scope::Current();
+  asm volatile("fnclex\n\tfldcw %0" ::"m"(word) : "memory");
+  call();
+  FpuAfterCall after;
+  asm volatile("fnstsw %0\n\tfnstcw %1" : "=m"(after.status), "=m"(after.control)::"memory");
+  asm volatile("fnclex\n\tfldcw %0" ::"m"(saved) : "memory");
+  return after;
+}
+
+// A host that runs in 53-bit precision, rounds toward zero and unmasks
+// invalid operations, division by zero and overflow (as Delphi programs do)
+// gets the results the core computes under its own word, bit for bit, and
+// its word back with no exception pending, even after a division by zero.
+TEST(X87Scope, HostWithUnmaskedExceptionsAndOtherRoundingGetsTheSameBits) {
+  constexpr std::uint16_t kHostWord = 0x0E72;  // 53-bit, toward zero, IM ZM OM unmasked
+  constexpr std::uint16_t kPendingExceptions = 0x003F;
+
+  CoilInputs divideByZero = DefaultCoil();
+  divideByZero.P = 0;
+  const CoilResults expected = ComputeCoil(DefaultCoil());
+  const Extended expectedTenth = TextToNumber(u"0.1", kDot);
+  const std::u16string expectedText = NumberToFixedText(expected.L, 15, kDot);
+
+  alignas(CoilResults) unsigned char storage[sizeof(CoilResults)];
+  CoilResults* results = nullptr;
+  const FpuAfterCall afterCoil = UnderCallerWord(
+      kHostWord, [&] { results = ::new (storage) CoilResults(ComputeCoil(DefaultCoil())); });
+  unsigned char tenth[sizeof(Extended)];
+  const FpuAfterCall afterText = UnderCallerWord(kHostWord, [&] {
+    const Extended value = TextToNumber(u"0.1", kDot);
+    std::memcpy(tenth, &value, sizeof value);
+  });
+  std::u16string text;
+  const FpuAfterCall afterFixed =
+      UnderCallerWord(kHostWord, [&] { text = NumberToFixedText(expected.L, 15, kDot); });
+  bool faulted = false;
+  const FpuAfterCall afterFault = UnderCallerWord(kHostWord, [&] {
+    try {
+      ComputeCoil(divideByZero);
+    } catch (const ArithmeticFault& e) {
+      faulted = e.kind() == FaultKind::DivisionByZero;
+    }
+  });
+
+  EXPECT_EQ(std::memcmp(&results->L, &expected.L, 10), 0);
+  EXPECT_EQ(std::memcmp(&results->V, &expected.V, 10), 0);
+  EXPECT_EQ(std::memcmp(&results->n, &expected.n, 10), 0);
+  EXPECT_EQ(std::memcmp(tenth, &expectedTenth, 10), 0);
+  EXPECT_EQ(text, expectedText);
+  EXPECT_TRUE(faulted);
+  for (const FpuAfterCall& after : {afterCoil, afterText, afterFixed, afterFault}) {
+    EXPECT_EQ(after.control, kHostWord);
+    EXPECT_EQ(after.status & kPendingExceptions, 0) << std::hex << after.status;
+  }
 }
 
 struct ReadCase {

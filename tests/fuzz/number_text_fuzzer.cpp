@@ -3,8 +3,9 @@
 //
 // Input: byte 0 picks the decimal separator, byte 1 the thousand separator,
 // byte 2 the number of decimals (0 to 18), byte 3 how the rest is a text (bit
-// 0 clear: one character per byte; set: UTF-16LE pairs). Bytes 4 to 13, padded
-// with zeros, are also read as the raw extended value.
+// 1 set: UTF-8, as a file's field, valid or not; else bit 0 clear: one
+// character per byte; set: UTF-16LE pairs). Bytes 4 to 13, padded with zeros,
+// are also read as the raw extended value.
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -13,8 +14,10 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "calc/number_text.h"
+#include "calc/unicode.h"
 
 namespace {
 
@@ -165,7 +168,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const NumberSeparators separators{kSeparators[data[0] % 16], kSeparators[data[1] % 16]};
   const int decimals = data[2] % 19;
   std::u16string text;
-  if (data[3] & 1) {
+  const std::string_view bytes(reinterpret_cast<const char*>(data + 4), size - 4);
+  if (data[3] & 2) {
+    text = ambrelix::Utf8ToUtf16(bytes);
+  } else if (data[3] & 1) {
     for (std::size_t i = 4; i + 1 < size; i += 2)
       text += static_cast<char16_t>(data[i] | data[i + 1] << 8);
   } else {
@@ -184,6 +190,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       stripped == text ? strict : Strict(stripped, separators);
   Require(SameBits(lenient, strictStripped.value_or(0.0L)),
           "lenient is not strict without thousands", lenient, text);
+
+  // The companion reads a field of a file in place, as UTF-8, and hands the
+  // run a compact text of it: for a usable decimal separator that reads to
+  // the same bits as the field's UTF-16 text, and is short.
+  if (ambrelix::IsUsableSeparator(separators.decimal)) {
+    const std::string utf8 = data[3] & 2 ? std::string(bytes) : ambrelix::Utf16ToUtf8(text);
+    const std::u16string wide = ambrelix::Utf8ToUtf16(utf8);
+    const std::optional<long double> whole = wide == text ? strict : Strict(wide, separators);
+    const std::optional<std::u16string> compact = ambrelix::CompactNumberText(utf8, separators);
+    Require(compact.has_value() == whole.has_value(), "the compact reading disagrees",
+            whole.value_or(0), wide);
+    if (compact) {
+      Require(compact->size() <= 15100, "a compact text is long", *whole, *compact);
+      const std::optional<long double> back = Strict(*compact, separators);
+      Require(back && SameBits(*back, *whole), "a compact text reads to other bits", *whole,
+              *compact);
+    }
+  }
 
   if (strict) CheckFixedText(*strict, decimals, separators);
   CheckFixedText(lenient, decimals, separators);

@@ -14,6 +14,8 @@
 #include <utility>
 #include <vector>
 
+#include "tests/support/heap_meter.h"
+
 namespace ambrelix {
 namespace {
 
@@ -385,6 +387,39 @@ TEST_P(DamagedPicture, IsRejectedWithItsReason) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, DamagedPicture, testing::ValuesIn(kDamage),
                          [](const auto& param) { return TestName(param.param.what); });
+
+// What a picture costs follows its data, not what its header claims: a
+// file of a hundred bytes claiming 8192 x 8192 RGBA (the largest accepted)
+// used to allocate and clear the whole quarter-gigabyte first.
+TEST(DecodePng, MemoryFollowsTheDataNotTheHeader) {
+  const Bytes huge =
+      Assemble({{"IHDR", Ihdr(8192, 8192, 8, 6)}, {"IDAT", Deflate(Bytes(100, 0))}, {"IEND", {}}});
+  ASSERT_LT(huge.size(), 120u);
+  const std::size_t before = test_support::HeapInUse();
+  test_support::ResetHeapPeak();
+  try {
+    DecodePng(huge);
+    FAIL() << "decoded a picture without its data";
+  } catch (const PngError& e) {
+    EXPECT_NE(std::string(e.what()).find("too little image data"), std::string::npos) << e.what();
+  }
+  EXPECT_LT(test_support::HeapPeak() - before, std::size_t{1} << 20);
+
+  // A real picture of 6 MB still decodes, its buffer grown step by step.
+  constexpr std::uint32_t kW = 2000, kH = 1000;
+  Bytes rows;
+  for (std::uint32_t y = 0; y < kH; ++y) {
+    rows.push_back(static_cast<std::uint8_t>(y % 5));  // every filter type in turn
+    for (std::uint32_t x = 0; x < kW * 3; ++x) rows.push_back(static_cast<std::uint8_t>(x ^ y));
+  }
+  const Bytes big = Assemble({{"IHDR", Ihdr(kW, kH)}, {"IDAT", Deflate(rows)}, {"IEND", {}}});
+  test_support::ResetHeapPeak();
+  const std::size_t start = test_support::HeapInUse();
+  const DecodedImage image = DecodePng(big);
+  EXPECT_EQ(image.width, kW);
+  EXPECT_EQ(image.height, kH);
+  EXPECT_LT(test_support::HeapPeak() - start, 3 * rows.size());
+}
 
 // Variants a reader must accept; each must give the small picture's pixels.
 struct Variant {

@@ -9,6 +9,7 @@
 #include "calc/errors.h"
 #include "calc/unicode.h"
 #include "test_host_win32.h"
+#include "tests/support/user_separators_win32.h"
 #include "ui/win32/regional_separators.h"
 
 #ifndef AMBRELIX_EXPECT_VISUAL_STYLES
@@ -51,25 +52,6 @@ TextSelection SelectionOf(HWND window) {
   return {start, end};
 }
 
-// The user's separators as they were, put back when the test ends.
-class UserSeparatorsRestored {
- public:
-  UserSeparatorsRestored() {
-    GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, decimal_, 8);
-    GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, thousand_, 8);
-  }
-  ~UserSeparatorsRestored() {
-    SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, decimal_);
-    SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, thousand_);
-  }
-  UserSeparatorsRestored(const UserSeparatorsRestored&) = delete;
-  UserSeparatorsRestored& operator=(const UserSeparatorsRestored&) = delete;
-
- private:
-  wchar_t decimal_[8] = {};
-  wchar_t thousand_[8] = {};
-};
-
 class FieldOnScreen : public ::testing::Test {
  protected:
   FieldOnScreen() {
@@ -104,7 +86,7 @@ class FieldOnScreen : public ::testing::Test {
     keysA.clear();
   }
 
-  UserSeparatorsRestored restored;
+  test_support::UserSeparatorsRestored restored;
   RegionalSeparators separators;
   TestHost host{separators};
   int changesA = 0;

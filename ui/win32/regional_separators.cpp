@@ -2,23 +2,27 @@
 
 #include <windows.h>
 
+#include <optional>
+#include <string>
+
 namespace ambrelix::ui {
 namespace {
 
-// The first character of a locale string; `fallback` when it cannot be read.
-// An empty setting (a locale without grouping) gives U+0000, which never
-// occurs in a field's text.
-char16_t LocaleCharacter(LCTYPE type, char16_t fallback) {
-  wchar_t buffer[8] = {};
-  if (GetLocaleInfoW(LOCALE_USER_DEFAULT, type, buffer, 8) == 0) return fallback;
-  return static_cast<char16_t>(buffer[0]);
+// The whole locale string, which the user may have typed as anything;
+// nullopt when it cannot be read (longer than any real separator included).
+std::optional<std::u16string> LocaleText(LCTYPE type) {
+  wchar_t buffer[16] = {};
+  const int length = GetLocaleInfoW(LOCALE_USER_DEFAULT, type, buffer, 16);
+  if (length <= 0) return std::nullopt;
+  return std::u16string(reinterpret_cast<const char16_t*>(buffer), length - 1);
 }
 
 }  // namespace
 
 void RegionalSeparators::Reload() {
-  separators_.decimal = LocaleCharacter(LOCALE_SDECIMAL, u'.');
-  separators_.thousand = LocaleCharacter(LOCALE_STHOUSAND, u',');
+  const std::optional<std::u16string> decimal = LocaleText(LOCALE_SDECIMAL);
+  const std::optional<std::u16string> thousand = LocaleText(LOCALE_STHOUSAND);
+  separators_ = SeparatorsFromRegionalSettings(decimal, thousand).separators;
 }
 
 }  // namespace ambrelix::ui
