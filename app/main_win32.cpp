@@ -43,7 +43,7 @@ int RunAmbrelix(int showState) {
 
   ui::TForm1Hooks hooks;
   hooks.OnFormCreate = [&](settings::SettingsControls& controls) {
-    settings::LoadAtStartUp(registry, controls);
+    settings::LoadAtStartUp(registry, controls, separators.Separators().decimal);
   };
   hooks.OnFormClose = [&](settings::SettingsControls& controls) {
     settings::WriteToRegistry(registry, controls);

@@ -150,10 +150,16 @@ void WriteBool(RegistryKey& key, std::u16string_view name, bool value) {
   WriteInteger(key, name, value ? 1 : 0);
 }
 
-void WriteToRegistrySetup(RegistryRoot& registry) {
+void WriteToRegistrySetup(RegistryRoot& registry, char16_t decimal) {
   const std::unique_ptr<RegistryKey> key = registry.CreateKey(kSettingsKey, kKeyAllAccess);
   if (!key) return;
-  for (const TextValue& value : kTextValues) WriteText(*key, value.name, value.firstRunDefault);
+  for (const TextValue& value : kTextValues) {
+    // Read with "," as the decimal separator, "4.2" would be 42: its point
+    // is a thousand separator there.
+    std::u16string text(value.firstRunDefault);
+    std::replace(text.begin(), text.end(), u'.', decimal);
+    WriteText(*key, value.name, text);
+  }
   WriteInteger(*key, kRadioValue, 0);
   for (const TailValue& value : kCheckedValues) WriteBool(*key, value.name, false);
   for (const TailValue& value : kEnabledValues) WriteBool(*key, value.name, false);
@@ -193,8 +199,9 @@ void WriteToRegistry(RegistryRoot& registry, const SettingsControls& controls) {
   Save(registry, controls);
 }
 
-void LoadAtStartUp(RegistryRoot& registry, SettingsControls& controls) {
-  if (!registry.KeyExists(kApplicationKey, kKeyExistenceTestAccess)) WriteToRegistrySetup(registry);
+void LoadAtStartUp(RegistryRoot& registry, SettingsControls& controls, char16_t decimal) {
+  if (!registry.KeyExists(kApplicationKey, kKeyExistenceTestAccess))
+    WriteToRegistrySetup(registry, decimal);
   ReadFromRegistry(registry, controls);
 }
 

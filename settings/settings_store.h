@@ -49,8 +49,10 @@ void WriteInteger(RegistryKey& key, std::u16string_view name, std::int32_t value
 void WriteBool(RegistryKey& key, std::u16string_view name, bool value);
 
 // Writes the first-run defaults: A 101, N 20, D 80, P 4.2, OD 3.2, ID 1.2,
-// t1 100, t2 120, the solve mode 0 and the four switches off.
-void WriteToRegistrySetup(RegistryRoot& registry);
+// t1 100, t2 120, the solve mode 0 and the four switches off. The fractions
+// are written with `decimal`, the user's decimal separator, which the fields
+// read them with ("4.2" as written with a point).
+void WriteToRegistrySetup(RegistryRoot& registry, char16_t decimal = u'.');
 
 // Hands the stored values to the controls in table order: the eight texts,
 // the radio index as stored (the window clamps it), the two boxes, then the
@@ -66,7 +68,7 @@ void WriteToRegistry(RegistryRoot& registry, const SettingsControls& controls);
 // The window's start-up: seeds the defaults when "SOFTWARE\Ambrelix\" does
 // not exist yet (only that key is tested), then loads. Errors as above; an
 // error while seeding ends it before the load.
-void LoadAtStartUp(RegistryRoot& registry, SettingsControls& controls);
+void LoadAtStartUp(RegistryRoot& registry, SettingsControls& controls, char16_t decimal = u'.');
 
 enum class QuietSave { Saved, KeyUnavailable, Failed };
 

@@ -236,9 +236,9 @@ void ShowGapNotice(HWND owner) {
 
 TForm1::TForm1(RegionalSeparators& separators, app::ErrorDisplay& errors, TForm1Hooks hooks,
                std::span<const std::uint8_t> drawingPng)
-    : WindowBase(errors),
+    : WindowBase(errors_),
       separators_(separators),
-      errors_(errors),
+      errors_(*this, errors),
       hooks_(std::move(hooks)),
       drawingPng_(drawingPng) {}
 
@@ -461,7 +461,31 @@ void TForm1::SetCaption(Target label, std::u16string_view caption) {
     (this->*member).SetCaption(caption);
 }
 
-void TForm1::ShowGapNotice() { ui::ShowGapNotice(hwnd()); }
+void TForm1::ShowGapNotice() {
+  ShowOwnBox([this] { ui::ShowGapNotice(hwnd()); });
+}
+
+void TForm1::WindowErrors::ShowError(std::u16string_view boxText) {
+  form_.ShowOwnBox([&] { box_.ShowError(boxText); });
+}
+
+// The box takes the focus and gives it back when it closes; the focused
+// field keeps its text, its selection and its OrigText across both, so that
+// the results the run wrote stay as they are behind the box.
+void TForm1::ShowOwnBox(const std::function<void()>& show) {
+  TNumericEdit* held = nullptr;
+  if (HWND focus = GetFocus())
+    for (NumericEditWindow* edit : {&edA, &edN, &edD, &edP, &edOD, &edID, &edT1, &edT2})
+      if (edit->hwnd() == focus && !edit->field().FocusHeldByBox()) held = &edit->field();
+  struct Release {
+    TNumericEdit* field;
+    ~Release() {
+      if (field) field->SetFocusHeldByBox(false);
+    }
+  } release{held};
+  if (held) held->SetFocusHeldByBox(true);
+  show();
+}
 
 void TForm1::ShowAbout() {
   if (hooks_.ShowAbout) hooks_.ShowAbout(hwnd());

@@ -80,9 +80,20 @@ class TForm1 final : public WindowBase,
   void SetTailFieldEnabled(settings::Tail tail, bool enabled) override;
 
  private:
+  // The application's error box, shown as one of the window's own boxes.
+  class WindowErrors final : public app::ErrorDisplay {
+   public:
+    WindowErrors(TForm1& form, app::ErrorDisplay& box) : form_(form), box_(box) {}
+    void ShowError(std::u16string_view boxText) override;
+
+   private:
+    TForm1& form_;
+    app::ErrorDisplay& box_;
+  };
+
   // Declared before the components: the entry fields are built with them.
   RegionalSeparators& separators_;
-  app::ErrorDisplay& errors_;
+  WindowErrors errors_;
   CalculatorRules rules_{*this, separators_};
 
  public:
@@ -123,6 +134,10 @@ class TForm1 final : public WindowBase,
   void ShowGapNotice() override;
   void ShowAbout() override;
   void RequestClose() override;
+
+  // Shows one of the window's modal boxes (the gap notice, the error box)
+  // with the focused field's focus handling held until it is closed.
+  void ShowOwnBox(const std::function<void()>& show);
 
   NumericEditWindow& FieldOf(settings::Field field);
   const NumericEditWindow& FieldOf(settings::Field field) const;

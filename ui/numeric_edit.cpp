@@ -214,6 +214,7 @@ void TNumericEdit::EscapeRevert() {
 
 void TNumericEdit::FocusGained() {
   focused_ = true;
+  if (focusHeldByBox_) return;
   FOldString = box_.Text();
   FFontColor = fontColor_;
   SetFontColor(FocusFontColor);
@@ -223,6 +224,7 @@ void TNumericEdit::FocusGained() {
 void TNumericEdit::FocusLost() {
   focused_ = false;
   clickPending_ = false;
+  if (focusHeldByBox_) return;
   SetFontColor(FFontColor);
   const bool mark = FIsModified;
   ReformatThroughDouble();

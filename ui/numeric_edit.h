@@ -67,6 +67,11 @@ class TNumericEdit {
   void TextBoxChanged();
   void FocusGained();
   void FocusLost();
+  // While the owner's own modal box is shown over it, the focus the box
+  // takes and gives back is no edit of the field's: no reformat on the loss,
+  // no new OrigText and no select-all on the gain.
+  void SetFocusHeldByBox(bool held) { focusHeldByBox_ = held; }
+  bool FocusHeldByBox() const { return focusHeldByBox_; }
   // Left button down; false keeps the press from the box (a press on the
   // selected text of the focused field, which becomes a click on release).
   bool MouseWentDown(bool onSelectedText);
@@ -100,6 +105,7 @@ class TNumericEdit {
   bool enabled_ = true;
   bool focused_ = false;
   bool clickPending_ = false;
+  bool focusHeldByBox_ = false;
 };
 
 // The paste check: not empty; only digits, "," and "."; at most one decimal

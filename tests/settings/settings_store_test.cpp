@@ -117,6 +117,26 @@ TEST_F(SettingsStoreTest, FirstRunSeedsTheThirteenDefaultsThenLoadsThemInTableOr
   EXPECT_EQ(registry.mostOpenAtOnce(), 1);
 }
 
+// The fractions are seeded with the user's decimal separator; the whole
+// numbers and a point locale's bytes are as always.
+TEST_F(SettingsStoreTest, FirstRunSeedsTheFractionsWithTheUsersDecimalSeparator) {
+  LoadAtStartUp(registry, controls, u',');
+
+  ExpectStored(registry, {{u"A", Sz("31 00 30 00 31 00 00 00")},
+                          {u"N", Sz("32 00 30 00 00 00")},
+                          {u"D", Sz("38 00 30 00 00 00")},
+                          {u"P", Sz("34 00 2C 00 32 00 00 00")},
+                          {u"OD", Sz("33 00 2C 00 32 00 00 00")},
+                          {u"ID", Sz("31 00 2C 00 32 00 00 00")},
+                          {u"t1", Sz("31 00 30 00 30 00 00 00")},
+                          {u"t2", Sz("31 00 32 00 30 00 00 00")},
+                          {u"RadioButton", Dword("00 00 00 00")},
+                          {u"cht1", Dword("00 00 00 00")},
+                          {u"cht2", Dword("00 00 00 00")},
+                          {u"edt1", Dword("00 00 00 00")},
+                          {u"edt2", Dword("00 00 00 00")}});
+}
+
 TEST_F(SettingsStoreTest, StoredEnabledStatesWinOverTheTailBoxesClickHandlers) {
   Seed();
   registry.Put(kSetup, u"cht1", Dword("01 00 00 00"));

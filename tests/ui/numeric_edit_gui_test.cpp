@@ -334,6 +334,27 @@ TEST_F(FieldOnScreen, AClickOnTheSelectionOfTheFocusedFieldPlacesTheCaret) {
   EXPECT_EQ(clicks, 1);
 }
 
+// A click that gives the field the focus selects all, then places the caret
+// at the click, whichever order the EDIT does the two in.
+TEST_F(FieldOnScreen, AClickThatGivesTheFocusLeavesTheCaretAtTheClick) {
+  a().SetText(u"12.5");
+  SetFocus(host.b.hwnd());
+  host.Pump();
+  RECT client;
+  GetClientRect(editA(), &client);
+  const LRESULT dot = SendMessageW(editA(), EM_POSFROMCHAR, 2, 0);
+  host.LeftClick(editA(), {static_cast<short>(LOWORD(dot)) + 1, client.bottom / 2});
+
+  EXPECT_EQ(GetFocus(), editA());
+  EXPECT_EQ(SelectionOf(editA()), (TextSelection{2, 2}));
+  EXPECT_EQ(a().OrigText(), u"12.500");
+
+  host.Press(VK_TAB);
+  host.Press(VK_TAB);
+  ASSERT_EQ(GetFocus(), editA());
+  EXPECT_EQ(SelectionOf(editA()), (TextSelection{0, 6})) << "Tab still selects all";
+}
+
 TEST_F(FieldOnScreen, ADisabledFieldIsSilverCannotBeEnteredAndStillTakesTexts) {
   a().SetEnabled(false);
   a().SetText(u"4.2");

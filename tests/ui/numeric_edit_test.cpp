@@ -374,6 +374,25 @@ TEST(NumericEdit, LosingTheFocusKeepsTheModifiedMark) {
   EXPECT_TRUE(r.field.Modified());
 }
 
+// The owner's box over the window takes the focus and gives it back: no
+// reformat, no new OrigText, no select-all; the hold ends with the box.
+TEST(NumericEdit, AFocusHeldByTheOwnersBoxKeepsTextSelectionAndOrigText) {
+  Rig r("4.200|");
+  r.field.FocusGained();
+  r.Type("5");
+  ASSERT_EQ(r.changes, 0);
+  r.field.SetFocusHeldByBox(true);
+  r.field.FocusLost();
+  r.field.FocusGained();
+  r.field.SetFocusHeldByBox(false);
+  EXPECT_EQ(r.State(), "5|");
+  EXPECT_EQ(r.field.OrigText(), u"4.200");
+  EXPECT_EQ(r.changes, 0);
+
+  r.field.FocusLost();
+  EXPECT_EQ(r.field.Text(), u"5.000");
+}
+
 struct PasteCase {
   NumberSeparators separators;
   const char* start;

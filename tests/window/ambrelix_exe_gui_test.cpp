@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "calc/unicode.h"
+#include "form_host_win32.h"
 #include "window_test_support.h"
 
 namespace ambrelix::testing {
@@ -411,6 +412,33 @@ TEST(AmbrelixExe, TheFirstRunSeedsTheDefaultCoilAndOpensWithIt) {
 
   PostMessageW(calculator, WM_CLOSE, 0, 0);
   EXPECT_EQ(ambrelix.ExitCode(), 0u);
+}
+
+// In a locale with "," as decimal separator the point of "4.2" would be a
+// thousand separator: the first run writes the fractions the way the fields
+// read them, and the window opens with the default coil.
+TEST(AmbrelixExe, TheFirstRunInACommaLocaleOpensWithTheDefaultCoil) {
+  const wchar_t* const thousands[] = {L".", L"\u00A0"};
+  UserSeparatorsRestored restored;
+  for (const wchar_t* thousand : thousands) {
+    SCOPED_TRACE(static_cast<int>(thousand[0]));
+    SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, L",");
+    SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, thousand);
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"SOFTWARE\\Ambrelix");
+    RunningAmbrelix ambrelix;
+    HWND calculator = ambrelix.WaitForCalculator();
+    ASSERT_NE(calculator, nullptr);
+
+    const std::pair<LONG, const char*> fields[] = {
+        {78, "101,000"}, {101, "20,000"}, {123, "80,000"},  {145, "4,200"},
+        {167, "3,200"},  {189, "1,200"},  {308, "100,000"}, {331, "120,000"}};
+    for (const auto& [top, shown] : fields)
+      EXPECT_EQ(U8(TextOf(ChildAt(calculator, L"Edit", {200, top + 10}))), shown) << top;
+
+    PostMessageW(calculator, WM_CLOSE, 0, 0);
+    EXPECT_EQ(ambrelix.ExitCode(), 0u);
+  }
+  RegDeleteTreeW(HKEY_CURRENT_USER, L"SOFTWARE\\Ambrelix");
 }
 
 // The Exit button takes the focus, so the field reformats before the save;

@@ -317,6 +317,41 @@ TEST_F(CalculatorWindow, AnArithmeticErrorIsShownAndChangesNothing) {
   }
 }
 
+// The gap notice and the error box take the focus from the field Enter was
+// pressed in: the field neither reformats its text (which would empty the
+// totals) nor takes its text anew and selects it when the focus comes back.
+TEST_F(CalculatorWindow, TheFieldsFocusStaysAsTheRunLeftItWhileItsBoxIsShown) {
+  // The notice, with ID typed as "1.2" and P = OD.
+  TypeDefaultCoil();
+  host.Retype(f.edP, "3.2");
+  host.Retype(f.edID, "1.2");
+  host.Key(VK_RETURN);
+  EXPECT_EQ(U8(OnlyBox().caption), "Information");
+  ExpectShown(f, {{"lbTotalLength", "7.682M"}, {"lbTotalVolume", "8.69ml"}});
+  EXPECT_EQ(GetFocus(), f.edID.hwnd());
+  EXPECT_EQ(f.edID.field().Text(), u"1.2");
+  EXPECT_EQ(f.edID.field().OrigText(), u"1.200") << "taken when the user entered the field";
+  EXPECT_EQ(SelectionOf(f.edID.hwnd()), (Selection{0, 3})) << "Enter selects the field's text";
+
+  // The error box, with P typed as "0" after a run.
+  host.Retype(f.edP, "4.2");
+  host.Key(VK_RETURN);
+  host.Retype(f.edP, "0");
+  const Texts before = Shown(f);
+  ASSERT_EQ(before.at("lbTotalLength"), "5.853M");
+  host.Key(VK_RETURN);
+  ExpectErrorBox(OnlyBox(), u"Floating point division by zero.");
+  EXPECT_EQ(Shown(f), before);
+  EXPECT_EQ(GetFocus(), f.edP.hwnd());
+  EXPECT_EQ(f.edP.field().OrigText(), u"3.200") << "taken when the user entered the field";
+  EXPECT_EQ(SelectionOf(f.edP.hwnd()), (Selection{1, 1})) << "the caret behind the typed 0";
+
+  // Other focus changes reformat as before.
+  host.Key(VK_TAB);
+  EXPECT_EQ(f.edP.field().Text(), u"0.000");
+  ExpectShown(f, {{"lbTotalLength", ""}, {"lbTotalVolume", ""}});
+}
+
 TEST_F(CalculatorWindow, EnterInAnEmptyFieldReportsTheEmptyText) {
   TypeDefaultCoil();
   SetFocus(f.edA.hwnd());

@@ -265,8 +265,14 @@ LRESULT NumericEditWindow::EditMessage(UINT message, WPARAM wParam, LPARAM lPara
       Guarded([this] { field_.FocusLost(); });
       return DefSubclassProc(hwnd_, message, wParam, lParam);
     case WM_LBUTTONDOWN:
-      if (GetFocus() == hwnd_ &&
-          !field_.MouseWentDown(OnSelectedText(static_cast<short>(LOWORD(lParam))))) {
+      // A click that gives the focus: the focus first (which selects all),
+      // then the EDIT places the caret at the click. Wine's EDIT would place
+      // the caret first and take the focus after, leaving all selected.
+      if (GetFocus() != hwnd_) {
+        SetFocus(hwnd_);
+        break;
+      }
+      if (!field_.MouseWentDown(OnSelectedText(static_cast<short>(LOWORD(lParam))))) {
         SetCapture(hwnd_);
         return 0;
       }
