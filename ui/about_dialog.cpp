@@ -26,28 +26,30 @@ static_assert(kWebLabelCaption.ends_with(u"www.example.com"));
 constexpr char16_t kShownVersion[] = u"V1.1";
 
 // Twenty lines of at most 60 characters with hard line breaks; empty lines
-// 2, 8 and 14 separate the four paragraphs.
+// 2, 8 and 14 separate the four paragraphs. Each line stays well inside the
+// text box's formatting rectangle (288 pixels in Tahoma 8), so word wrap
+// never breaks one.
 constexpr char16_t kDisclaimer[] =
     u"Licence and Warranty\r\n"
     u"\r\n"
     u"This software was distributed free of charge. It is \r\n"
-    u"provided \"as is\", without warranty of any kind, either \r\n"
-    u"express or implied, including but not limited to the \r\n"
-    u"implied warranties of merchantability and fitness for a \r\n"
-    u"particular purpose.\r\n"
+    u"provided \"as is\", without warranty of any kind, \r\n"
+    u"express or implied, including but not limited to \r\n"
+    u"the implied warranties of merchantability and \r\n"
+    u"fitness for a particular purpose.\r\n"
     u"\r\n"
-    u"You use this software at your own discretion and risk. You \r\n"
-    u"alone are responsible for checking and validating every \r\n"
-    u"result it gives before you rely on it. The author may \r\n"
-    u"change the software or its documentation at any time \r\n"
-    u"without notice.\r\n"
+    u"You use this software at your own discretion and \r\n"
+    u"risk. You alone are responsible for checking and \r\n"
+    u"validating every result it gives before you rely \r\n"
+    u"on it. The author may change the software or its \r\n"
+    u"documentation at any time without notice.\r\n"
     u"\r\n"
-    u"The author makes no warranty that the software will \r\n"
-    u"meet your requirements, that it will be secure, \r\n"
-    u"uninterrupted or free of errors, that the results \r\n"
-    u"obtained from it will be effective, accurate or \r\n"
-    u"reliable, or that the quality of the software will \r\n"
-    u"meet your expectations.";
+    u"The author makes no warranty that the software \r\n"
+    u"will meet your requirements, that it will be \r\n"
+    u"secure, uninterrupted or free of errors, that the \r\n"
+    u"results obtained from it will be effective, \r\n"
+    u"accurate or reliable, or that the quality of the \r\n"
+    u"software will meet your expectations.";
 
 using Row = FormRow<TForm2, TForm2>;
 

@@ -243,6 +243,37 @@ TEST_F(AboutDialogOnScreen, TheDisclaimerIsTwentyShortLinesInFourParagraphs) {
   }
 }
 
+// Every disclaimer line, measured in the text box's font, fits the box's
+// formatting rectangle with room to spare, as Tahoma's widths differ by a
+// pixel or two between systems; so word wrap never breaks a line and the box
+// shows exactly the twenty lines of the text.
+TEST_F(AboutDialogOnScreen, EveryDisclaimerLineFitsTheTextAreaWithRoomToSpare) {
+  constexpr int kSpare = 8;
+  HWND memo = dialog.Memo2.hwnd();
+  RECT format = {};
+  SendMessageW(memo, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+  const int room = format.right - format.left;
+  ASSERT_GT(room, 200);
+
+  const std::wstring text = WindowText(memo);
+  HDC dc = GetDC(memo);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(memo, WM_GETFONT, 0, 0)));
+  for (std::size_t start = 0, number = 1; start <= text.size(); ++number) {
+    std::size_t end = text.find(L"\r\n", start);
+    if (end == std::wstring::npos) end = text.size();
+    std::wstring line = text.substr(start, end - start);
+    // A blank at a line's end hangs past the wrap point: it never wraps.
+    while (!line.empty() && line.back() == L' ') line.pop_back();
+    SIZE size = {};
+    GetTextExtentPoint32W(dc, line.c_str(), static_cast<int>(line.size()), &size);
+    EXPECT_LE(size.cx + kSpare, room) << "line " << number << " is " << size.cx << " px wide";
+    start = end + 2;
+  }
+  SelectObject(dc, old);
+  ReleaseDC(memo, dc);
+  EXPECT_EQ(SendMessageW(memo, EM_GETLINECOUNT, 0, 0), 20) << "a line wraps";
+}
+
 TEST_F(AboutDialogOnScreen, PressingTheLinkOpensTheHostOnceBeforeTheRelease) {
   POINT link = {};
   host.ShowModal(dialog, {ClickTheGradient(), Do([&] {
