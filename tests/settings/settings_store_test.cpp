@@ -88,24 +88,33 @@ class SettingsStoreTest : public ::testing::Test {
   RecordingControls controls;
 };
 
+// The thirteen first-run values, the fractions' separator given as the hex
+// of its UTF-16 code unit ("2E" for a point).
+std::vector<ExpectedValue> SeededDefaults(std::string_view separator) {
+  auto fraction = [&](std::string_view digit) {
+    return Sz(std::string(digit) + " 00 " + std::string(separator) + " 00 32 00 00 00");
+  };
+  return {{u"A", Sz("31 00 30 00 31 00 00 00")},
+          {u"N", Sz("32 00 30 00 00 00")},
+          {u"D", Sz("38 00 30 00 00 00")},
+          {u"P", fraction("34")},
+          {u"OD", fraction("33")},
+          {u"ID", fraction("31")},
+          {u"t1", Sz("31 00 30 00 30 00 00 00")},
+          {u"t2", Sz("31 00 32 00 30 00 00 00")},
+          {u"RadioButton", Dword("00 00 00 00")},
+          {u"cht1", Dword("00 00 00 00")},
+          {u"cht2", Dword("00 00 00 00")},
+          {u"edt1", Dword("00 00 00 00")},
+          {u"edt2", Dword("00 00 00 00")}};
+}
+
 TEST_F(SettingsStoreTest, FirstRunSeedsTheThirteenDefaultsThenLoadsThemInTableOrder) {
   LoadAtStartUp(registry, controls);
 
   EXPECT_TRUE(registry.HasKey(u"SOFTWARE\\Ambrelix"));
   EXPECT_EQ(registry.writes, kValueOrder);
-  ExpectStored(registry, {{u"A", Sz("31 00 30 00 31 00 00 00")},
-                          {u"N", Sz("32 00 30 00 00 00")},
-                          {u"D", Sz("38 00 30 00 00 00")},
-                          {u"P", Sz("34 00 2E 00 32 00 00 00")},
-                          {u"OD", Sz("33 00 2E 00 32 00 00 00")},
-                          {u"ID", Sz("31 00 2E 00 32 00 00 00")},
-                          {u"t1", Sz("31 00 30 00 30 00 00 00")},
-                          {u"t2", Sz("31 00 32 00 30 00 00 00")},
-                          {u"RadioButton", Dword("00 00 00 00")},
-                          {u"cht1", Dword("00 00 00 00")},
-                          {u"cht2", Dword("00 00 00 00")},
-                          {u"edt1", Dword("00 00 00 00")},
-                          {u"edt2", Dword("00 00 00 00")}});
+  ExpectStored(registry, SeededDefaults("2E"));
 
   EXPECT_EQ(controls.log, (std::vector<std::string>{
                               "text A=101", "text N=20", "text D=80", "text P=4.2", "text OD=3.2",
@@ -122,19 +131,7 @@ TEST_F(SettingsStoreTest, FirstRunSeedsTheThirteenDefaultsThenLoadsThemInTableOr
 TEST_F(SettingsStoreTest, FirstRunSeedsTheFractionsWithTheUsersDecimalSeparator) {
   LoadAtStartUp(registry, controls, u',');
 
-  ExpectStored(registry, {{u"A", Sz("31 00 30 00 31 00 00 00")},
-                          {u"N", Sz("32 00 30 00 00 00")},
-                          {u"D", Sz("38 00 30 00 00 00")},
-                          {u"P", Sz("34 00 2C 00 32 00 00 00")},
-                          {u"OD", Sz("33 00 2C 00 32 00 00 00")},
-                          {u"ID", Sz("31 00 2C 00 32 00 00 00")},
-                          {u"t1", Sz("31 00 30 00 30 00 00 00")},
-                          {u"t2", Sz("31 00 32 00 30 00 00 00")},
-                          {u"RadioButton", Dword("00 00 00 00")},
-                          {u"cht1", Dword("00 00 00 00")},
-                          {u"cht2", Dword("00 00 00 00")},
-                          {u"edt1", Dword("00 00 00 00")},
-                          {u"edt2", Dword("00 00 00 00")}});
+  ExpectStored(registry, SeededDefaults("2C"));
 }
 
 TEST_F(SettingsStoreTest, StoredEnabledStatesWinOverTheTailBoxesClickHandlers) {
